@@ -1,0 +1,32 @@
+# kefo_add_addon(TARGET SOURCES src...)
+#   An add-on DLL: named exactly as TARGET (no "lib" prefix), exporting an
+#   undecorated KEFO_Processing (--kill-at drops the stdcall "@4").
+# kefo_ship(TARGET)
+#   Marks a target as a shipped file: written to the configuration's output
+#   folder (dist/ for win32), and in the win32 build checked for its imports
+#   and exports by tests that read the file with objdump.
+
+function(kefo_add_addon name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -Wl,--kill-at)
+endfunction()
+
+function(kefo_ship name)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR})
+  if(KEFO_WIN32)
+    get_target_property(type ${name} TYPE)
+    set(export_check "")
+    if(type STREQUAL "SHARED_LIBRARY")
+      set(export_check --export KEFO_Processing)
+    endif()
+    add_test(NAME shipped.${name}
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-binary --objdump ${CMAKE_OBJDUMP}
+              ${export_check} $<TARGET_FILE:${name}>)
+    set_tests_properties(shipped.${name} PROPERTIES LABELS shipped)
+  endif()
+endfunction()
