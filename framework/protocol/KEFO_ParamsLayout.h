@@ -2,6 +2,10 @@
 // KEFO_Params.h in 32-bit builds only; 64-bit builds widen the pointers.
 #pragma once
 
+#include "KEFO_Params.h"
+
+#if defined(__i386__)
+
 // offsetof on a class with virtual functions is conditionally supported; GCC
 // supports it and warns.
 #pragma GCC diagnostic push
@@ -62,3 +66,5 @@ static_assert(sizeof(KEFO_PresetEntry) == 12, "a preset entry is 12 bytes");
 static_assert(sizeof(void*) == 4 && sizeof(float) == 4 && sizeof(double) == 8, "32-bit x86");
 
 #pragma GCC diagnostic pop
+
+#endif  // __i386__
