@@ -1,0 +1,74 @@
+// The add-on's shell: free functions that take the host's parameter record
+// and work on the instance at its context. All run on the thread the host
+// calls KEFO_Processing on; the host sends one call at a time per instance.
+#pragma once
+
+#include <windows.h>
+
+#include "AnalyzerEqInstance.h"
+#include "framework/protocol/KEFO_Params.h"
+
+namespace kefo {
+
+// --- module-wide state ------------------------------------------------------
+HINSTANCE ModuleHandle();
+void SetModuleHandle(HINSTANCE module);
+// The host's window-to-record function from the latest CreateInstance.
+KEFO_FindRecordByWindow WindowToRecord();
+void SetWindowToRecord(KEFO_FindRecordByWindow find);
+
+inline AnalyzerEqInstance* InstanceOf(KEFO_Params* record) {
+    return static_cast<AnalyzerEqInstance*>(record->context);
+}
+
+// The record of a registered dialog, or null when the host knows none or its
+// instance is gone.
+KEFO_Params* RecordOfDialog(HWND dialog);
+
+// A string of the add-on's table, cut to 99 characters.
+struct ResourceText {
+    char text[100];
+};
+ResourceText LoadText(int id);
+
+// --- commands -----------------------------------------------------------
+int OnInfo(KEFO_Params* record);
+int OnCreate(KEFO_Params* record);
+int OnDestroy(KEFO_Params* record);
+int OnFrameClosed(KEFO_Params* record);
+int OnQueryMenuItem(KEFO_Params* record);
+int OnSetMenuItem(KEFO_Params* record);
+int OnMenuCommand(KEFO_Params* record);
+int OnStateChanged(KEFO_Params* record);
+int OnColorsChanged(KEFO_Params* record);
+int OnSettingsChanged(KEFO_Params* record);
+int OnSettingsApplied(KEFO_Params* record);
+int OnSetParameters(KEFO_Params* record);
+int OnAnalyzeFeed(KEFO_Params* record);
+int OnEqualize(KEFO_Params* record);
+
+// --- shared operations --------------------------------------------------
+void UpdateProcessingFlags(KEFO_Params* record);
+void StoreCurrentSettings(KEFO_Params* record);
+void UpdateIndicator(KEFO_Params* record);
+void ToggleAnalyzerWindow(KEFO_Params* record);
+void ToggleEqualizerWindow(KEFO_Params* record);
+HWND EqualizerDialog(KEFO_Params* record);
+void RefreshEqualizerControls(KEFO_Params* record);
+void RefreshEqualizerWindow(KEFO_Params* record);
+// Pushes the current gains and bypass to the equalizer when it is initialised.
+void ApplyEqualizerSettings(KEFO_Params* record);
+
+// --- audio --------------------------------------------------------------
+void PrepareAnalyzer(KEFO_Params* record, int channels, int rate);
+void ClearAnalyzer(KEFO_Params* record);
+void PrepareEqualizer(KEFO_Params* record, int channels, int rate);
+void RestartEqualizerStream(KEFO_Params* record);
+int FeedAnalyzer(KEFO_Params* record);
+int EqualizeBlock(KEFO_Params* record);
+
+// --- dialogs ------------------------------------------------------------
+INT_PTR CALLBACK AnalyzerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK EqualizerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace kefo

@@ -1,0 +1,179 @@
+// The processing word, the stored settings, the status indicator and the
+// opening and closing of the two windows.
+#include <cstdlib>
+#include <cstring>
+
+#include "AnalyzerEq.h"
+#include "resource.h"
+#include "support/CallSiteMarker.h"
+
+namespace kefo {
+namespace {
+
+constexpr DWORD kFrameStyle = 0x10C80000;  // visible, caption, system menu
+constexpr int kDefaultUpdatePeriod = 4000;
+constexpr int kPlaybackUpdatePeriod = 500;
+
+void GiveFrameIcon(HWND frame) {
+    KEFO_MARK();
+    HICON icon = static_cast<HICON>(
+        LoadImageW(ModuleHandle(), MAKEINTRESOURCEW(IDI_ADDON), IMAGE_ICON, 32, 32, LR_SHARED));
+    if (frame && icon) SendMessageW(frame, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
+
+// The frame's client area becomes exactly the dialog's window size.
+void FitFrameToDialog(HWND frame, HWND dialog) {
+    KEFO_MARK();
+    RECT dialogRect, frameRect, clientRect;
+    if (!GetWindowRect(dialog, &dialogRect) || !GetWindowRect(frame, &frameRect) ||
+        !GetClientRect(frame, &clientRect))
+        return;
+    const int width = (frameRect.right - frameRect.left) - clientRect.right +
+                      (dialogRect.right - dialogRect.left);
+    const int height = (frameRect.bottom - frameRect.top) - clientRect.bottom +
+                       (dialogRect.bottom - dialogRect.top);
+    SetWindowPos(frame, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Loads dialog 102; on failure the host's text for the failed call is shown.
+const DLGTEMPLATE* LoadEqualizerTemplate(KEFO_Params* record, DWORD* size) {
+    KEFO_MARK();
+    const char* failed = nullptr;
+    const DLGTEMPLATE* dialogTemplate = nullptr;
+    HRSRC resource = FindResourceW(ModuleHandle(), MAKEINTRESOURCEW(IDD_EQUALIZER),
+                                   reinterpret_cast<LPCWSTR>(RT_DIALOG));
+    if (!resource) {
+        failed = "FindResource";
+    } else if (HGLOBAL loaded = LoadResource(ModuleHandle(), resource); !loaded) {
+        failed = "LoadResource";
+    } else if (!(dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(loaded)))) {
+        failed = "LockResource";
+    }
+    if (failed) {
+        record->FormatErrorText(GetLastError(), failed, nullptr);
+        record->ShowMessage(record->ownerWindow, record->hostText, kMessageError, kButtonsOk);
+        return nullptr;
+    }
+    *size = SizeofResource(ModuleHandle(), resource);
+    return dialogTemplate;
+}
+
+// Runs the equalizer as a modal popup owned by the host window: the child
+// template is copied and its style turned into a captioned modal frame.
+void RunModalEqualizer(KEFO_Params* record, const DLGTEMPLATE* dialogTemplate, DWORD size) {
+    KEFO_MARK();
+    void* copy = std::malloc(size);
+    if (!copy) return;
+    std::memcpy(copy, dialogTemplate, size);
+    // DLGTEMPLATEEX starts with dlgVer 1 and signature 0xFFFF; its style
+    // follows helpId and exStyle. A plain DLGTEMPLATE starts with the style.
+    auto* words = static_cast<WORD*>(copy);
+    const bool extended = size >= 16 && words[0] == 1 && words[1] == 0xFFFF;
+    DWORD* style = extended ? reinterpret_cast<DWORD*>(words + 6) : reinterpret_cast<DWORD*>(words);
+    *style = (*style & 0x3F37FF7Fu) | 0x80C80080u;
+    DialogBoxIndirectParamW(ModuleHandle(), static_cast<DLGTEMPLATE*>(copy), record->ownerWindow,
+                            &EqualizerDialogProc, reinterpret_cast<LPARAM>(record));
+    std::free(copy);
+}
+
+}  // namespace
+
+void UpdateProcessingFlags(KEFO_Params* record) {
+    KEFO_MARK();
+    const AnalyzerEqInstance* instance = InstanceOf(record);
+    const AnalyzerEqSettings& settings = instance->settings;
+    int commands = 0;
+    int period = kDefaultUpdatePeriod;
+    if (settings[kAnalyzerOpen] != 0.0f) commands = kCmdAnalyzeFeedA | kCmdAnalyzeFeedB;
+    if (settings.IsOn(kUseForPlayback)) {
+        commands |= kCmdProcessPlayback;
+        if (instance->equalizerDialog) period = kPlaybackUpdatePeriod;
+    }
+    if (settings.IsOn(kUseRecording)) commands |= kCmdProcessRecording;
+    if (settings.IsOn(kUseSaving)) commands |= kCmdProcessSaving;
+    record->audioCommands = commands;
+    record->updatePeriod = period;
+}
+
+void StoreCurrentSettings(KEFO_Params* record) {
+    KEFO_MARK();
+    record->StoreSettings(kSettingsCount, InstanceOf(record)->settings.values, 0, nullptr);
+}
+
+void UpdateIndicator(KEFO_Params* record) {
+    KEFO_MARK();
+    if (record->instanceKind != kKindFull) return;
+    const AnalyzerEqInstance* instance = InstanceOf(record);
+    const AnalyzerEqSettings& settings = instance->settings;
+    const bool on = settings[kUseForPlayback] != 0.0f || settings[kUseRecording] != 0.0f ||
+                    settings[kUseSaving] != 0.0f;
+    record->FormatText("%s: %s", LoadText(IDS_GRAPHIC_EQUALIZER).text,
+                       LoadText(on ? IDS_STATE_ON : IDS_STATE_OFF).text);
+    record->SetIndicator(0, on ? instance->indicatorOn : instance->indicatorOff, record->hostText);
+}
+
+HWND EqualizerDialog(KEFO_Params* record) {
+    const AnalyzerEqInstance* instance = InstanceOf(record);
+    return record->instanceKind == kKindDialogOnly ? instance->modalEqualizerDialog
+                                                   : instance->equalizerDialog;
+}
+
+void ToggleAnalyzerWindow(KEFO_Params* record) {
+    KEFO_MARK();
+    AnalyzerEqInstance* instance = InstanceOf(record);
+    if (instance->analyzerFrame) {
+        record->DestroyFrame(instance->analyzerFrame);
+        instance->settings[kAnalyzerOpen] = 0.0f;
+        UpdateProcessingFlags(record);
+        StoreCurrentSettings(record);
+        return;
+    }
+    HWND frame = record->CreateFrame(0, LoadText(IDS_ANALYZER_TITLE).text, kFrameStyle, 0);
+    if (!frame) return;
+    GiveFrameIcon(frame);
+    HWND dialog = CreateDialogParamW(ModuleHandle(), MAKEINTRESOURCEW(IDD_ANALYZER), frame,
+                                     &AnalyzerDialogProc, reinterpret_cast<LPARAM>(record));
+    instance->analyzerFrame = frame;
+    instance->analyzerDialog = dialog;
+    if (dialog) FitFrameToDialog(frame, dialog);
+    instance->settings[kAnalyzerOpen] = 1.0f;
+    UpdateProcessingFlags(record);
+    StoreCurrentSettings(record);
+    record->RefreshState();
+    const bool running = record->activityFlags[0] || record->activityFlags[1] ||
+                         record->activityFlags[2] || record->activityFlags[3];
+    if (running && record->currentFormatA && record->currentFormatB) {
+        PrepareAnalyzer(record, record->currentFormatA, record->currentFormatB);
+        ClearAnalyzer(record);
+    }
+}
+
+void ToggleEqualizerWindow(KEFO_Params* record) {
+    KEFO_MARK();
+    AnalyzerEqInstance* instance = InstanceOf(record);
+    if (record->instanceKind != kKindDialogOnly && instance->equalizerDialog) {
+        record->DestroyFrame(instance->equalizerFrame);
+        instance->settings[kEqualizerOpen] = 0.0f;
+        StoreCurrentSettings(record);
+        return;
+    }
+    DWORD size = 0;
+    const DLGTEMPLATE* dialogTemplate = LoadEqualizerTemplate(record, &size);
+    if (!dialogTemplate) return;
+    if (record->instanceKind == kKindDialogOnly) {
+        RunModalEqualizer(record, dialogTemplate, size);
+        return;
+    }
+    HWND frame = record->CreateFrame(1, LoadText(IDS_EQUALIZER_TITLE).text, kFrameStyle, 0);
+    if (!frame) return;
+    GiveFrameIcon(frame);
+    instance->equalizerFrame = frame;
+    HWND dialog = CreateDialogIndirectParamW(ModuleHandle(), dialogTemplate, frame,
+                                             &EqualizerDialogProc, reinterpret_cast<LPARAM>(record));
+    instance->equalizerDialog = dialog;
+    if (dialog) FitFrameToDialog(frame, dialog);
+    instance->settings[kEqualizerOpen] = 1.0f;
+    StoreCurrentSettings(record);
+}
+
+}  // namespace kefo

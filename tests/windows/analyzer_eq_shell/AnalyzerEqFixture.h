@@ -1,0 +1,50 @@
+// Loads the real KEFO_AnalyzerEQ.dll and drives one instance through hostsim.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "AddOnModule.h"
+#include "HostRecord.h"
+#include "TestPaths.h"
+
+class AnalyzerEqTest : public ::testing::Test {
+protected:
+    AnalyzerEqTest() : module_(testing_paths::BesideTestExe(L"KEFO_AnalyzerEQ.dll")) {
+        record_.Attach(module_.Processing());
+    }
+    ~AnalyzerEqTest() override {
+        if (record_.context) {
+            record_.CloseFrames();
+            record_.Send(kefo::kCmdDestroyInstance);
+        }
+    }
+
+    void SetUp() override { ASSERT_TRUE(module_.Loaded()) << module_.Error(); }
+
+    int Create(int kind, std::vector<float> stored = {}) {
+        record_.instanceKind = kind;
+        if (!stored.empty()) record_.SetStoredSettings(stored);
+        return record_.Send(kefo::kCmdCreateInstance);
+    }
+
+    static std::vector<float> Defaults() {
+        std::vector<float> values(17, 0.0f);
+        values[0] = 65537.0f;
+        values[3] = 1.0f;
+        return values;
+    }
+
+    // Sends command 11 with a whole block of values.
+    int SetParameters(std::vector<float> values) {
+        parameters_ = std::move(values);
+        record_.settings = parameters_.data();
+        record_.settingsCount = static_cast<int>(parameters_.size());
+        return record_.Send(kefo::kCmdSetParameters);
+    }
+
+    hostsim::AddOnModule module_;
+    hostsim::HostRecord record_;
+    std::vector<float> parameters_;
+};

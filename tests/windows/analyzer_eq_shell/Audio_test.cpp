@@ -1,0 +1,184 @@
+// Audio through the add-on as the host streams it: block accounting, the
+// dropped delay, the flushed tail, and equality with the DSP library
+// filtering the whole signal in one piece.
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "AnalyzerEqFixture.h"
+#include "AudioStream.h"
+#include "dsp/CGraphicEqFIR.h"
+
+namespace {
+
+using hostsim::StreamFormat;
+
+const double kCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+const float kRock[9] = {0, 2, 4, 2, 0, 0, 0, 2, 4};
+
+std::vector<float> Noise(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> sample(-0.5f, 0.5f);
+    std::vector<float> values(count);
+    for (float& v : values) v = sample(random);
+    return values;
+}
+
+// The whole signal through one equalizer, with the delay removed.
+std::vector<float> FilterInOnePiece(const std::vector<float>& input, int channels, int rate,
+                                    const float* gains) {
+    kefo::CGraphicEqFIR eq;
+    kefo::GraphicEqConfig config{rate, channels, 9, kCentres, 2, 1};
+    EXPECT_TRUE(eq.Init(config));
+    eq.SetEnabled(1);
+    eq.SetGains(gains, 0);
+    const std::size_t block = static_cast<std::size_t>(eq.GetBlockLength());
+    const std::size_t latency = static_cast<std::size_t>(eq.GetLatency());
+    std::vector<float> padded(input);
+    padded.resize((input.size() + latency + block - 1) / block * block, 0.0f);
+    for (std::size_t at = 0; at < padded.size(); at += block) eq.Process(padded.data() + at);
+    return std::vector<float>(padded.begin() + latency, padded.begin() + latency + input.size());
+}
+
+class AnalyzerEqAudio : public AnalyzerEqTest {
+protected:
+    void SetUp() override {
+        AnalyzerEqTest::SetUp();
+        ASSERT_EQ(Create(0), 1);
+    }
+    void UseGains(const float* gains, int use = 4) {
+        std::vector<float> values = Defaults();
+        values[use] = 1.0f;
+        for (int b = 0; b < 9; ++b) values[8 + b] = gains[b];
+        ASSERT_EQ(SetParameters(values), 1);
+    }
+    void ExpectNoBufferFaults() {
+        EXPECT_EQ(record_.OutstandingAudioBuffers(), 0u);
+        EXPECT_TRUE(record_.AudioFaults().empty());
+    }
+};
+
+void ExpectClose(const std::vector<float>& actual, const std::vector<float>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i)
+        ASSERT_NEAR(actual[i], expected[i], 1e-6) << "sample " << i;
+}
+
+TEST_F(AnalyzerEqAudio, SmallCallsReturnWholeBlocksMinusTheDelay) {
+    UseGains(kRock);
+    StreamFormat mono{1, 44100, kefo::kCmdProcessPlayback};
+    std::vector<float> input = Noise(100 * 60, 1);
+    std::vector<int> returned;
+    for (int call = 0; call < 60; ++call)
+        returned.push_back(static_cast<int>(
+            hostsim::SendBlock(record_, input.data() + call * 100, 100, mono, call == 0, false).size()));
+    for (int call = 0; call < 20; ++call) EXPECT_EQ(returned[call], 0) << call;
+    EXPECT_EQ(returned[20], 2048 - 1023);
+    for (int call = 21; call < 60; ++call)
+        EXPECT_TRUE(returned[call] == 0 || returned[call] == 2048) << call;
+
+    // The end with no samples: what is held, plus the tail.
+    std::vector<float> tail = hostsim::SendBlock(record_, nullptr, 0, mono, false, true);
+    int total = static_cast<int>(tail.size());
+    for (int r : returned) total += r;
+    EXPECT_EQ(total, 6000);
+    ExpectNoBufferFaults();
+}
+
+TEST_F(AnalyzerEqAudio, OneCallStreamComesBackWholeAndAligned) {
+    UseGains(kRock);
+    StreamFormat mono{1, 44100, kefo::kCmdProcessPlayback};
+    std::vector<float> input = Noise(10000, 2);
+    std::vector<float> output = hostsim::SendBlock(record_, input.data(), 10000, mono, true, true);
+    ExpectClose(output, FilterInOnePiece(input, 1, 44100, kRock));
+    ExpectNoBufferFaults();
+}
+
+TEST_F(AnalyzerEqAudio, RandomBlockSizesEqualFilteringInOnePiece) {
+    const float gains[9] = {-12, 5, 0, 3, -7, 15, -15, 2, 9};
+    UseGains(gains, 5);
+    for (int channels : {1, 2}) {
+        StreamFormat format{channels, 48000, kefo::kCmdProcessRecording};
+        std::vector<float> input = Noise(48000 * channels * 2 + 333 * channels, 3 + channels);
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> size(1, 9000);
+        auto result = hostsim::StreamAudio(record_, input, format, [&](int) { return size(random); });
+        ExpectClose(result.output, FilterInOnePiece(input, channels, 48000, gains));
+    }
+    ExpectNoBufferFaults();
+}
+
+TEST_F(AnalyzerEqAudio, RateChangeRestartsTheStream) {
+    UseGains(kRock);
+    StreamFormat first{1, 44100, kefo::kCmdProcessPlayback};
+    std::vector<float> input = Noise(3000, 4);
+    EXPECT_EQ(hostsim::SendBlock(record_, input.data(), 3000, first, true, false).size(), 1025u);
+    // At 22050 Hz the held samples are dropped and the new delay applies.
+    StreamFormat second{1, 22050, kefo::kCmdProcessPlayback};
+    std::vector<float> output = hostsim::SendBlock(record_, input.data(), 3000, second, false, true);
+    ExpectClose(output, FilterInOnePiece(input, 1, 22050, kRock));
+    ExpectNoBufferFaults();
+}
+
+TEST_F(AnalyzerEqAudio, UnusableBlocksPassThroughUntouched) {
+    UseGains(kRock);
+    std::vector<float> input = Noise(4096, 5);
+    for (StreamFormat bad : {StreamFormat{3, 44100, 0x40000}, StreamFormat{0, 44100, 0x40000},
+                             StreamFormat{2, 0, 0x40000}, StreamFormat{2, -8000, 0x40000},
+                             StreamFormat{2, 2000000000, 0x40000}}) {
+        std::vector<float> output = hostsim::SendBlock(record_, input.data(), 4096, bad, true, true);
+        EXPECT_EQ(output, input) << bad.channels << " " << bad.sampleRate;
+    }
+    // A negative count and a null buffer with samples due.
+    record_.audioFormatA = 1;
+    record_.audioFormatB = 44100;
+    record_.audioBuffer = nullptr;
+    record_.audioItemCount = 100;
+    EXPECT_EQ(record_.Send(kefo::kCmdProcessPlayback), 1);
+    EXPECT_EQ(record_.audioItemCount, 100);
+    float one = 0.25f;
+    record_.audioBuffer = &one;
+    record_.audioItemCount = -5;
+    EXPECT_EQ(record_.Send(kefo::kCmdProcessPlayback), 1);
+    EXPECT_EQ(record_.audioBuffer, &one);
+    EXPECT_EQ(record_.CountOf("FreeAudio"), 0);
+    record_.audioBuffer = nullptr;
+    record_.audioItemCount = 0;
+    ExpectNoBufferFaults();
+}
+
+TEST_F(AnalyzerEqAudio, RefusedOutputBufferKeepsTheHostsBlockAndReportsOnce) {
+    UseGains(kRock);
+    StreamFormat mono{1, 44100, kefo::kCmdProcessPlayback};
+    std::vector<float> input = Noise(4096, 6);
+    record_.script.failAllocateAudio = true;
+    for (int call = 0; call < 3; ++call) {
+        std::vector<float> output = hostsim::SendBlock(record_, input.data(), 4096, mono, call == 0, false);
+        EXPECT_EQ(output, input);
+    }
+    EXPECT_EQ(record_.CountOf("ReportError"), 1);
+    EXPECT_EQ(record_.CountOf("FreeAudio"), 0);
+    auto report = record_.CallsTo("ReportError");
+    // Two whole blocks were due, less the delay: (4096 - 1023) floats.
+    EXPECT_EQ(report[0].args.at(2), "Err 1-8 in AllocateAudio(12292)");
+
+    // Once the host delivers again, the restarted stream is aligned again.
+    record_.script.failAllocateAudio = false;
+    std::vector<float> output = hostsim::SendBlock(record_, input.data(), 4096, mono, true, true);
+    ExpectClose(output, FilterInOnePiece(input, 1, 44100, kRock));
+    ExpectNoBufferFaults();
+}
+
+TEST_F(AnalyzerEqAudio, BypassIsTheSameDelayedSignal) {
+    std::vector<float> values = Defaults();
+    values[4] = 1.0f;
+    values[7] = 1.0f;
+    values[12] = 9.0f;
+    ASSERT_EQ(SetParameters(values), 1);
+    std::vector<float> input = Noise(5000, 8);
+    std::vector<float> output =
+        hostsim::SendBlock(record_, input.data(), 5000, StreamFormat{1, 44100, 0x40000}, true, true);
+    ExpectClose(output, input);
+}
+
+}  // namespace
