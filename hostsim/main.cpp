@@ -1,22 +1,31 @@
 // hostsim: the stand-in host on the command line.
 //
-//   hostsim info DLL...    the information query, as the installer makes it
+//   hostsim info DLL...          the information query, as the installer makes it
+//   hostsim process ... IN OUT   a WAV file through the equalizer add-on
+//   hostsim demo                 the main job: a synthesised signal, measured
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-#include "AddOnModule.h"
+#include "Commands.h"
 #include "InfoQuery.h"
 
 namespace {
 
 int Usage() {
-    std::fputs("usage: hostsim info DLL...\n", stderr);
+    std::fputs("usage: hostsim info DLL...\n"
+               "       hostsim process [options] INPUT.wav OUTPUT.wav   (--help for the options)\n"
+               "       hostsim demo [--addon PATH] [--out FOLDER]\n",
+               stderr);
     return 2;
 }
 
-int RunInfo(int argc, wchar_t** argv) {
+}  // namespace
+
+namespace hostsim {
+
+int RunInfoCommand(int argc, wchar_t** argv) {
     if (argc < 1) return Usage();
     int failures = 0;
     for (int i = 0; i < argc; ++i) {
@@ -28,11 +37,13 @@ int RunInfo(int argc, wchar_t** argv) {
     return failures ? 1 : 0;
 }
 
-}  // namespace
+}  // namespace hostsim
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return Usage();
     std::wstring command = argv[1];
-    if (command == L"info") return RunInfo(argc - 2, argv + 2);
+    if (command == L"info") return hostsim::RunInfoCommand(argc - 2, argv + 2);
+    if (command == L"process") return hostsim::RunProcessCommand(argc - 2, argv + 2);
+    if (command == L"demo") return hostsim::RunDemoCommand(argc - 2, argv + 2);
     return Usage();
 }

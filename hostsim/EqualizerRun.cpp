@@ -1,0 +1,132 @@
+#include "EqualizerRun.h"
+
+#include <windows.h>
+
+#include <random>
+
+#include "AddOnModule.h"
+#include "AudioStream.h"
+#include "HostRecord.h"
+#include "addons/analyzer_eq/BuiltInPresets.h"
+
+namespace hostsim {
+namespace {
+
+constexpr int kSettingsCount = 17;
+
+int UseElement(EqualizerUse use) {
+    return use == EqualizerUse::kPlayback ? 4 : use == EqualizerUse::kRecording ? 5 : 6;
+}
+
+int UseCommand(EqualizerUse use) {
+    return use == EqualizerUse::kPlayback    ? kefo::kCmdProcessPlayback
+           : use == EqualizerUse::kRecording ? kefo::kCmdProcessRecording
+                                             : kefo::kCmdProcessSaving;
+}
+
+std::string Hex(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace
+
+std::wstring ResolveAddOnPath(const std::wstring& given) {
+    std::wstring path = given;
+    if (path.empty()) {
+        wchar_t self[MAX_PATH];
+        DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+        path.assign(self, length);
+        path = path.substr(0, path.find_last_of(L"\\/") + 1);
+    }
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
+        path += L"KEFO_AnalyzerEQ.dll";
+    }
+    return path;
+}
+
+bool PresetGains(const std::string& name, std::vector<float>& gains) {
+    for (const auto& preset : kefo::kBuiltInPresets) {
+        if (name == preset.name) {
+            gains.assign(preset.gains, preset.gains + 9);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string PresetNames() {
+    std::string names;
+    for (const auto& preset : kefo::kBuiltInPresets)
+        names += (names.empty() ? "\"" : ", \"") + std::string(preset.name) + "\"";
+    return names;
+}
+
+bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
+                  const BlockPattern& blocks, const WavAudio& input, WavAudio& output,
+                  EqualizerRunReport& report, std::string& error) {
+    AddOnModule module(addOnPath);
+    if (!module.Loaded()) {
+        error = Narrow(addOnPath) + ": " + module.Error();
+        return false;
+    }
+    HostRecord record;
+    record.Attach(module.Processing());
+    record.instanceKind = kefo::kKindFull;
+    if (record.Send(kefo::kCmdCreateInstance) != kefo::kResultHandled || !record.context) {
+        error = "the add-on made no instance";
+        return false;
+    }
+
+    // The options reach the add-on as a host sets named parameters. Saving
+    // is only switched on while the host has a file to write.
+    std::vector<float> values(kSettingsCount, 0.0f);
+    values[0] = 65537.0f;
+    values[3] = 1.0f;
+    values[UseElement(options.use)] = 1.0f;
+    values[7] = options.bypass ? 1.0f : 0.0f;
+    for (int band = 0; band < 9; ++band) values[8 + band] = options.gains.at(band);
+    record.script.fileOutputValue = 1.0;
+    record.settings = values.data();
+    record.settingsCount = kSettingsCount;
+    record.Send(kefo::kCmdSetParameters);
+    record.settings = nullptr;
+    record.settingsCount = 0;
+
+    const int command = UseCommand(options.use);
+    bool ok = true;
+    if (!(record.audioCommands & command)) {
+        error = "the add-on did not take the options (audioCommands " + Hex(record.audioCommands) +
+                ", wanted " + Hex(command) + ")";
+        if (options.use == EqualizerUse::kSaving)
+            error += "; saving needs at least one nonzero gain and no bypass";
+        ok = false;
+    }
+
+    if (ok) {
+        std::mt19937 random(blocks.seed);
+        std::uniform_int_distribution<int> frames(std::max(blocks.minFrames, 1),
+                                                  std::max(blocks.maxFrames, blocks.minFrames));
+        StreamFormat format{input.channels, input.sampleRate, command};
+        StreamResult result = StreamAudio(record, input.samples, format,
+                                          [&](int) { return frames(random) * input.channels; });
+        output.channels = input.channels;
+        output.sampleRate = input.sampleRate;
+        output.samples = std::move(result.output);
+        report.calls = result.calls;
+        for (int count : result.returned) report.largestReturn = std::max(report.largestReturn, count);
+    }
+
+    record.CloseFrames();
+    record.Send(kefo::kCmdDestroyInstance);
+    if (ok && (record.OutstandingAudioBuffers() || !record.AudioFaults().empty())) {
+        error = "audio buffers were not handed back correctly";
+        ok = false;
+    }
+    return ok;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,46 @@
+// Runs audio through the analyzer/equalizer add-on the way the host does:
+// a full instance, the options set with SetParameters, the audio streamed in
+// host blocks with the use's audio command, then the instance destroyed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "WavFile.h"
+
+namespace hostsim {
+
+enum class EqualizerUse { kPlayback, kRecording, kSaving };
+
+struct EqualizerOptions {
+    std::vector<float> gains = std::vector<float>(9, 0.0f);  // dB, bands 65 Hz to 16 kHz
+    bool bypass = false;
+    EqualizerUse use = EqualizerUse::kPlayback;
+};
+
+// Host block sizes in sample frames: fixed when min == max, otherwise drawn
+// uniformly from [min, max] with the seed.
+struct BlockPattern {
+    int minFrames = 1024;
+    int maxFrames = 1024;
+    unsigned seed = 1;
+};
+
+struct EqualizerRunReport {
+    int calls = 0;
+    int largestReturn = 0;  // most samples one call returned
+};
+
+bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
+                  const BlockPattern& blocks, const WavAudio& input, WavAudio& output,
+                  EqualizerRunReport& report, std::string& error);
+
+// The add-on DLL: the path itself, or KEFO_AnalyzerEQ.dll inside it when it
+// names a folder; by default the one beside this program.
+std::wstring ResolveAddOnPath(const std::wstring& given);
+
+// The gains of a built-in preset by name; false when there is none.
+bool PresetGains(const std::string& name, std::vector<float>& gains);
+std::string PresetNames();
+
+}  // namespace hostsim

@@ -1,0 +1,89 @@
+// The console program's process and demo commands, run as a user runs them.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+
+#include "AddOnModule.h"
+#include "ProcessRunner.h"
+#include "TestPaths.h"
+#include "WavFile.h"
+
+namespace {
+
+using testing_paths::BesideTestExe;
+using testing_paths::RunProcess;
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+std::wstring HostSim() { return Quoted(BesideTestExe(L"hostsim.exe")); }
+
+// A 16-bit PCM stereo file of a quiet ramp.
+void WritePcm16(const std::wstring& path, int frames, int bits = 16) {
+    std::ofstream file(hostsim::Narrow(path), std::ios::binary);
+    auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.put(static_cast<char>(v >> (8 * i)));
+    };
+    const int width = bits / 8;
+    file.write("RIFF", 4);
+    put(36 + frames * 2 * width, 4);
+    file.write("WAVEfmt ", 8);
+    put(16, 4);
+    put(1, 2);
+    put(2, 2);
+    put(22050, 4);
+    put(22050 * 2 * width, 4);
+    put(2 * width, 2);
+    put(bits, 2);
+    file.write("data", 4);
+    put(frames * 2 * width, 4);
+    for (int i = 0; i < frames * 2; ++i) put(static_cast<std::uint32_t>((i % 200) * 40), width);
+}
+
+TEST(HostSimProcess, StreamsAWavFileThroughTheAddOn) {
+    const std::wstring in = BesideTestExe(L"process-in.wav"), out = BesideTestExe(L"process-out.wav");
+    WritePcm16(in, 30000);
+    auto run = RunProcess(HostSim() + L" process --preset \"Dance [QZ]\" --use recording --block 50-3000 " +
+                          Quoted(in) + L" " + Quoted(out));
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    hostsim::WavAudio audio;
+    std::string error;
+    ASSERT_TRUE(hostsim::ReadWavFile(hostsim::Narrow(out), audio, error)) << error;
+    EXPECT_EQ(audio.channels, 2);
+    EXPECT_EQ(audio.sampleRate, 22050);
+    EXPECT_EQ(audio.samples.size(), 60000u);
+}
+
+TEST(HostSimProcess, RefusesBadInputAndOptionsClearly) {
+    const std::wstring in = BesideTestExe(L"process-8bit.wav");
+    WritePcm16(in, 100, 8);
+    auto run = RunProcess(HostSim() + L" process " + Quoted(in) + L" " +
+                          Quoted(BesideTestExe(L"never.wav")));
+    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_NE(run.output.find("unsupported sample format"), std::string::npos) << run.output;
+
+    run = RunProcess(HostSim() + L" process --preset Nonesuch a.wav b.wav");
+    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_NE(run.output.find("\"Rock [QZ]\""), std::string::npos) << run.output;
+
+    run = RunProcess(HostSim() + L" process --gains 1,2,3 a.wav b.wav");
+    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_NE(run.output.find("nine numbers"), std::string::npos) << run.output;
+
+    // Saving with all gains 0 is refused by the add-on, and said so.
+    const std::wstring good = BesideTestExe(L"process-saving.wav");
+    WritePcm16(good, 1000);
+    run = RunProcess(HostSim() + L" process --use saving " + Quoted(good) + L" " +
+                     Quoted(BesideTestExe(L"saving-out.wav")));
+    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_NE(run.output.find("saving needs at least one nonzero gain"), std::string::npos) << run.output;
+}
+
+TEST(HostSimDemo, MeasuresTheAskedGainsWithNoLatency) {
+    auto run = RunProcess(HostSim() + L" demo --out " + Quoted(BesideTestExe(L"demo-out")));
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("latency: 0 samples"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("demo: PASS"), std::string::npos) << run.output;
+}
+
+}  // namespace
