@@ -154,7 +154,9 @@ int OnFrameClosed(KEFO_Params* record) {
     KEFO_MARK();
     AnalyzerEqInstance* instance = InstanceOf(record);
     if (record->frameIndex == 0) {
+        // With the window gone the analyzer feeds are no longer wanted.
         instance->settings[kAnalyzerOpen] = 0.0f;
+        UpdateProcessingFlags(record);
         StoreCurrentSettings(record);
     } else if (record->frameIndex == 1) {
         instance->settings[kEqualizerOpen] = 0.0f;

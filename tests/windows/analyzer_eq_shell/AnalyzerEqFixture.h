@@ -10,6 +10,14 @@
 #include "TestPaths.h"
 
 class AnalyzerEqTest : public ::testing::Test {
+public:
+    static std::vector<float> Defaults() {
+        std::vector<float> values(17, 0.0f);
+        values[0] = 65537.0f;
+        values[3] = 1.0f;
+        return values;
+    }
+
 protected:
     AnalyzerEqTest() : module_(testing_paths::BesideTestExe(L"KEFO_AnalyzerEQ.dll")) {
         record_.Attach(module_.Processing());
@@ -27,13 +35,6 @@ protected:
         record_.instanceKind = kind;
         if (!stored.empty()) record_.SetStoredSettings(stored);
         return record_.Send(kefo::kCmdCreateInstance);
-    }
-
-    static std::vector<float> Defaults() {
-        std::vector<float> values(17, 0.0f);
-        values[0] = 65537.0f;
-        values[3] = 1.0f;
-        return values;
     }
 
     // Sends command 11 with a whole block of values.
