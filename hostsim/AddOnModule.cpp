@@ -33,7 +33,7 @@ std::wstring Widen(const std::string& text) {
 AddOnModule::AddOnModule(const std::wstring& path) {
     // No "cannot load" boxes from the system: failures are reported here.
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    module_.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     DWORD loadError = GetLastError();
     SetErrorMode(oldMode);
     if (!module_) {
@@ -41,12 +41,8 @@ AddOnModule::AddOnModule(const std::wstring& path) {
         return;
     }
     processing_ = reinterpret_cast<KEFO_ProcessingFn>(
-        reinterpret_cast<void*>(GetProcAddress(module_, "KEFO_Processing")));
+        reinterpret_cast<void*>(GetProcAddress(module_.Get(), "KEFO_Processing")));
     if (!processing_) error_ = "no KEFO_Processing export";
-}
-
-AddOnModule::~AddOnModule() {
-    if (module_) FreeLibrary(module_);
 }
 
 }  // namespace hostsim

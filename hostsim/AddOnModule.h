@@ -7,13 +7,13 @@
 #include <string>
 
 #include "framework/protocol/KEFO_Params.h"
+#include "support/UniqueHandle.h"
 
 namespace hostsim {
 
 class AddOnModule {
 public:
     explicit AddOnModule(const std::wstring& path);
-    ~AddOnModule();
     AddOnModule(const AddOnModule&) = delete;
     AddOnModule& operator=(const AddOnModule&) = delete;
 
@@ -21,10 +21,10 @@ public:
     // Why loading failed; empty when Loaded().
     const std::string& Error() const { return error_; }
     KEFO_ProcessingFn Processing() const { return processing_; }
-    HMODULE Handle() const { return module_; }
+    HMODULE Handle() const { return module_.Get(); }
 
 private:
-    HMODULE module_ = nullptr;
+    kefo::UniqueHModule module_;
     KEFO_ProcessingFn processing_ = nullptr;
     std::string error_;
 };

@@ -8,6 +8,7 @@
 #include "dsp/CGraphicEqFIR.h"
 #include "dsp/CSpectrumAn.h"
 #include "dsp/HeapArray.h"
+#include "support/UniqueHandle.h"
 
 namespace kefo {
 
@@ -45,8 +46,8 @@ struct AnalyzerEqInstance {
     AnalyzerEqSettings savedSettings = DefaultSettings();  // restored by the modal Cancel
 
     // Status indicator pictures, full instances only.
-    HBITMAP indicatorOn = nullptr;
-    HBITMAP indicatorOff = nullptr;
+    UniqueHBitmap indicatorOn;
+    UniqueHBitmap indicatorOff;
 };
 
 }  // namespace kefo

@@ -41,18 +41,17 @@ void CopyText(char* field, std::size_t size, const char* text) {
 
 void LoadIndicatorBitmaps(AnalyzerEqInstance& instance) {
     KEFO_MARK();
-    instance.indicatorOn = static_cast<HBITMAP>(
+    instance.indicatorOn.Reset(static_cast<HBITMAP>(
         LoadImageA(ModuleHandle(), MAKEINTRESOURCEA(IDB_INDICATOR_ON), IMAGE_BITMAP, 0, 0,
-                   LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT));
-    instance.indicatorOff = static_cast<HBITMAP>(LoadImageA(
-        ModuleHandle(), MAKEINTRESOURCEA(IDB_INDICATOR_OFF), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+                   LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT)));
+    instance.indicatorOff.Reset(static_cast<HBITMAP>(LoadImageA(
+        ModuleHandle(), MAKEINTRESOURCEA(IDB_INDICATOR_OFF), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
 }
 
 void FreeIndicatorBitmaps(AnalyzerEqInstance& instance) {
     KEFO_MARK();
-    if (instance.indicatorOn) DeleteObject(instance.indicatorOn);
-    if (instance.indicatorOff) DeleteObject(instance.indicatorOff);
-    instance.indicatorOn = instance.indicatorOff = nullptr;
+    instance.indicatorOn.Reset();
+    instance.indicatorOff.Reset();
 }
 
 void AddMenuItems(KEFO_Params* record) {

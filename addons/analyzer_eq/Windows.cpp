@@ -1,7 +1,8 @@
 // The processing word, the stored settings, the status indicator and the
 // opening and closing of the two windows.
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "AnalyzerEq.h"
 #include "resource.h"
@@ -62,18 +63,19 @@ const DLGTEMPLATE* LoadEqualizerTemplate(KEFO_Params* record, DWORD* size) {
 // template is copied and its style turned into a captioned modal frame.
 void RunModalEqualizer(KEFO_Params* record, const DLGTEMPLATE* dialogTemplate, DWORD size) {
     KEFO_MARK();
-    void* copy = std::malloc(size);
+    // Held as WORDs: dialog templates are WORD-aligned.
+    std::unique_ptr<WORD[]> copy(new (std::nothrow) WORD[(size + 1) / 2]);
     if (!copy) return;
-    std::memcpy(copy, dialogTemplate, size);
+    std::memcpy(copy.get(), dialogTemplate, size);
     // DLGTEMPLATEEX starts with dlgVer 1 and signature 0xFFFF; its style
     // follows helpId and exStyle. A plain DLGTEMPLATE starts with the style.
-    auto* words = static_cast<WORD*>(copy);
+    WORD* words = copy.get();
     const bool extended = size >= 16 && words[0] == 1 && words[1] == 0xFFFF;
     DWORD* style = extended ? reinterpret_cast<DWORD*>(words + 6) : reinterpret_cast<DWORD*>(words);
     *style = (*style & 0x3F37FF7Fu) | 0x80C80080u;
-    DialogBoxIndirectParamW(ModuleHandle(), static_cast<DLGTEMPLATE*>(copy), record->ownerWindow,
-                            &EqualizerDialogProc, reinterpret_cast<LPARAM>(record));
-    std::free(copy);
+    DialogBoxIndirectParamW(ModuleHandle(), reinterpret_cast<DLGTEMPLATE*>(words),
+                            record->ownerWindow, &EqualizerDialogProc,
+                            reinterpret_cast<LPARAM>(record));
 }
 
 }  // namespace
@@ -109,7 +111,8 @@ void UpdateIndicator(KEFO_Params* record) {
                     settings[kUseSaving] != 0.0f;
     record->FormatText("%s: %s", LoadText(IDS_GRAPHIC_EQUALIZER).text,
                        LoadText(on ? IDS_STATE_ON : IDS_STATE_OFF).text);
-    record->SetIndicator(0, on ? instance->indicatorOn : instance->indicatorOff, record->hostText);
+    record->SetIndicator(0, on ? instance->indicatorOn.Get() : instance->indicatorOff.Get(),
+                         record->hostText);
 }
 
 HWND EqualizerDialog(KEFO_Params* record) {
