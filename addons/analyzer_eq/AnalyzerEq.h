@@ -7,6 +7,7 @@
 
 #include "AnalyzerEqInstance.h"
 #include "framework/protocol/KEFO_Params.h"
+#include "support/ErrorRecordA.h"
 
 namespace kefo {
 
@@ -30,6 +31,10 @@ struct ResourceText {
     char text[100];
 };
 ResourceText LoadText(int id);
+
+// Reports a filled error record through the host as "Err kind-code in
+// function(argument)".
+void ReportErrorRecord(KEFO_Params* record, const ErrorRecordA& error);
 
 // --- commands -----------------------------------------------------------
 int OnInfo(KEFO_Params* record);

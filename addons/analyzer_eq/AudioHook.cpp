@@ -44,8 +44,10 @@ void ReportAllocationFailure(KEFO_Params* record, std::int64_t bytes) {
     instance->audioAllocationFailed = true;
     char argument[32];
     std::snprintf(argument, sizeof argument, "%lld", static_cast<long long>(bytes));
-    record->ReportError(0, "Err %u-%u in %s(%s)", 1u, static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY),
-                        "AllocateAudio", argument);
+    ErrorRecordA error;
+    SetError(kErrorSystem, &error, ERROR_NOT_ENOUGH_MEMORY, "AllocateAudio", argument, __FILE__,
+             __LINE__);
+    ReportErrorRecord(record, error);
 }
 
 }  // namespace

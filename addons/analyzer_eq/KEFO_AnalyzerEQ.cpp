@@ -62,6 +62,12 @@ KEFO_Params* RecordOfDialog(HWND dialog) {
     return record && record->context ? record : nullptr;
 }
 
+void ReportErrorRecord(KEFO_Params* record, const ErrorRecordA& error) {
+    KEFO_MARK();
+    record->ReportError(0, "Err %u-%u in %s(%s)", static_cast<unsigned>(error.kind),
+                        static_cast<unsigned>(error.code), error.function, error.argument);
+}
+
 ResourceText LoadText(int id) {
     ResourceText text{};
     LoadStringA(g_module, static_cast<UINT>(id), text.text, sizeof text.text);
