@@ -1,0 +1,396 @@
+// Radix-4 transforms over a bit-reversed input.
+//
+// After the bit-reversal permutation the stages run from the shortest span to
+// the longest. Stage butterflies put their twiddle factors on the outputs, and
+// the factor of a butterfly depends only on the index G of the block it works
+// in: W1 = S[G], W2 = W1^2, W3 = W1^3, where S is the twiddle table, the first
+// quadrant of exp(2 pi i t / M) stored in bit-reversed order. The same table
+// serves every span and every shorter transform, which is why one table built
+// for the longest transform of an object is enough.
+#include "dsp/FftCore.h"
+
+#include "support/CallSiteMarker.h"
+
+#include <cmath>
+
+namespace kefo {
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+
+// Fills the scratch table with the bit-reversed offsets (in doubles) of the
+// low half of an index's bits and returns their count m. twoMiddleBits tells
+// whether the bits left between the reversed halves are two or one.
+int BuildReversalTable(int n, int* s, bool& twoMiddleBits) {
+    s[0] = 0;
+    int l = n;
+    int m = 1;
+    while (8 * m < l) {
+        l >>= 1;
+        for (int j = 0; j < m; ++j) s[m + j] = s[j] + l;
+        m <<= 1;
+    }
+    twoMiddleBits = (8 * m == l);
+    return m;
+}
+
+// Swaps two complex values, multiplying both imaginary parts by sign
+// (+1 or -1, so exact): written lane by lane for one vector per value.
+inline void SwapPair(double* a, int p, int q, double sign) {
+    const double pr = a[p] * 1.0;
+    const double pi = a[p + 1] * sign;
+    const double qr = a[q] * 1.0;
+    const double qi = a[q + 1] * sign;
+    a[p] = qr;
+    a[p + 1] = qi;
+    a[q] = pr;
+    a[q + 1] = pi;
+}
+
+// Puts the n/2 complex values of a into bit-reversed order; with conjugate set
+// it also negates every imaginary part. An index is split into low bits j,
+// middle bits and high bits (the reverse of k); its partner swaps the roles of
+// j and k and reverses the middle bits.
+void BitReverse(int n, int* s, double* a, bool conjugate) {
+    bool twoMiddle = false;
+    const int m = BuildReversalTable(n, s, twoMiddle);
+    const int middleStep = 2 * m;  // doubles between consecutive middle values
+    const int middles = twoMiddle ? 4 : 2;
+    static const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
+    const int* rev = kReversedMiddle[twoMiddle ? 1 : 0];
+    const double sign = conjugate ? -1.0 : 1.0;
+    for (int k = 0; k < m; ++k) {
+        for (int j = 0; j < k; ++j) {
+            for (int mid = 0; mid < middles; ++mid) {
+                const int p = 2 * j + middleStep * mid + s[k];
+                const int q = 2 * k + middleStep * rev[mid] + s[j];
+                SwapPair(a, p, q, sign);
+            }
+        }
+        for (int mid = 0; mid < middles; ++mid) {
+            const int p = 2 * k + middleStep * mid + s[k];
+            const int q = 2 * k + middleStep * rev[mid] + s[k];
+            if (p < q) {
+                SwapPair(a, p, q, sign);
+            } else if (p == q && conjugate) {
+                a[p + 1] = -a[p + 1];
+            }
+        }
+    }
+}
+
+// Twiddle table of nw doubles: exp(2 pi i t / (2 nw)) for t < nw / 2 as
+// (cos, sin) pairs, then bit-reversed as nw / 2 complex values.
+void BuildTwiddles(int nw, int* ip, double* w) {
+    ip[0] = nw;
+    ip[1] = 1;  // the cosine table sits behind the twiddles: rebuild it too
+    w[0] = 1.0;
+    w[1] = 0.0;
+    if (nw > 2) {
+        const int h = nw >> 1;
+        const double delta = (kPi / 4.0) / h;
+        w[h] = std::cos(delta * h);
+        w[h + 1] = w[h];
+        if (h > 2) {
+            for (int j = 2; j < h; j += 2) {
+                const double x = std::cos(delta * j);
+                const double y = std::sin(delta * j);
+                w[j] = x;
+                w[j + 1] = y;
+                w[nw - j] = y;
+                w[nw - j + 1] = x;
+            }
+        }
+        BitReverse(nw, ip + 2, w, false);
+    }
+}
+
+// Halved cosine and sine table of nc doubles for the real transform's split.
+void BuildCosines(int nc, int* ip, double* c) {
+    ip[1] = nc;
+    if (nc > 1) {
+        const int h = nc >> 1;
+        const double delta = (kPi / 4.0) / h;
+        c[0] = std::cos(delta * h);
+        c[h] = 0.5 * c[0];
+        for (int j = 1; j < h; ++j) {
+            c[j] = 0.5 * std::cos(delta * j);
+            c[nc - j] = 0.5 * std::sin(delta * j);
+        }
+    }
+}
+
+// A twiddle factor W prepared for a product written lane by lane:
+// (e.re * W.re + e.im * -W.im, e.im * W.re + e.re * W.im). Both lanes then do
+// the same operations, so a compiler can keep one complex value in one
+// vector register.
+struct Twiddle {
+    double re;   // W.re, for both lanes
+    double nim;  // -W.im, paired with e.im in the real lane
+    double im;   // W.im, paired with e.re in the imaginary lane
+};
+
+inline void Rotate(const double* e, const Twiddle& w, double* out) {
+    const double re = e[0] * w.re + e[1] * w.nim;
+    const double im = e[1] * w.re + e[0] * w.im;
+    out[0] = re;
+    out[1] = im;
+}
+
+// One radix-4 stage of span q complex values over the whole array of M
+// complex values (M > 4q). Block G spans 4q complex values and multiplies its
+// outputs 1..3 by W1, W2 and W3. Complex temporaries are (re, im) pairs.
+void Radix4Stage(int n, int q, double* a, const double* w) {
+    const int q2 = 2 * q;  // span in doubles
+    const int block = 4 * q2;
+    int g = 0;
+    for (int base = 0; base < n; base += block, ++g) {
+        double* x0 = a + base;
+        double* x1 = x0 + q2;
+        double* x2 = x1 + q2;
+        double* x3 = x2 + q2;
+        const double w1r = w[2 * g];
+        const double w1i = w[2 * g + 1];
+        // W2 = W1^2 is the table entry of block G / 2, turned by a quarter
+        // for odd G.
+        double w2r = w[2 * (g >> 1)];
+        double w2i = w[2 * (g >> 1) + 1];
+        if (g & 1) {
+            const double t = w2r;
+            w2r = -w2i;
+            w2i = t;
+        }
+        const double w3r = w1r * w2r - w1i * w2i;
+        const double w3i = w1r * w2i + w1i * w2r;
+        const Twiddle t1{w1r, -w1i, w1i};
+        const Twiddle t2{w2r, -w2i, w2i};
+        const Twiddle t3{w3r, -w3i, w3i};
+        for (int j = 0; j < q2; j += 2) {
+            double sum01[2], diff01[2], sum23[2], diff23[2], out[2];
+            sum01[0] = x0[j] + x1[j];
+            sum01[1] = x0[j + 1] + x1[j + 1];
+            diff01[0] = x0[j] - x1[j];
+            diff01[1] = x0[j + 1] - x1[j + 1];
+            sum23[0] = x2[j] + x3[j];
+            sum23[1] = x2[j + 1] + x3[j + 1];
+            diff23[0] = x2[j] - x3[j];
+            diff23[1] = x2[j + 1] - x3[j + 1];
+            x0[j] = sum01[0] + sum23[0];
+            x0[j + 1] = sum01[1] + sum23[1];
+            out[0] = sum01[0] - sum23[0];
+            out[1] = sum01[1] - sum23[1];
+            Rotate(out, t2, x2 + j);
+            out[0] = diff01[0] - diff23[1];  // diff01 + i diff23
+            out[1] = diff01[1] + diff23[0];
+            Rotate(out, t1, x1 + j);
+            out[0] = diff01[0] + diff23[1];  // diff01 - i diff23
+            out[1] = diff01[1] - diff23[0];
+            Rotate(out, t3, x3 + j);
+        }
+    }
+}
+
+// The first stage (span 1) has a different twiddle for every block of four
+// values; it runs over groups of 16 doubles, two blocks (2P, 2P + 1) whose W2
+// are S[P] and i S[P].
+void FirstStage(int n, double* a, const double* w) {
+    int p = 0;
+    for (int base = 0; base < n; base += 16, ++p) {
+        const double w2r = w[2 * p];
+        const double w2i = w[2 * p + 1];
+        for (int half = 0; half < 2; ++half) {
+            double* x = a + base + 8 * half;
+            const int g = 2 * p + half;
+            const double w1r = w[2 * g];
+            const double w1i = w[2 * g + 1];
+            const double vr = half ? -w2i : w2r;  // W2, turned by a quarter for odd blocks
+            const double vi = half ? w2r : w2i;
+            const double w3r = w1r * vr - w1i * vi;
+            const double w3i = w1r * vi + w1i * vr;
+            const double ar = x[0] + x[2];
+            const double ai = x[1] + x[3];
+            const double br = x[0] - x[2];
+            const double bi = x[1] - x[3];
+            const double cr = x[4] + x[6];
+            const double ci = x[5] + x[7];
+            const double dr = x[4] - x[6];
+            const double di = x[5] - x[7];
+            x[0] = ar + cr;
+            x[1] = ai + ci;
+            const double er = ar - cr;
+            const double ei = ai - ci;
+            x[4] = vr * er - vi * ei;
+            x[5] = vr * ei + vi * er;
+            const double fr = br - di;
+            const double fi = bi + dr;
+            x[2] = w1r * fr - w1i * fi;
+            x[3] = w1r * fi + w1i * fr;
+            const double gr = br + di;
+            const double gi = bi - dr;
+            x[6] = w3r * gr - w3i * gi;
+            x[7] = w3r * gi + w3i * gr;
+        }
+    }
+}
+
+// The last stage has a single block and no twiddles: radix-4 when four spans
+// fill the array, radix-2 over two halves otherwise. sign = -1 delivers the
+// conjugates of the results (the inverse transforms).
+void LastStage(int n, int q, double* a, double sign) {
+    const int q2 = 2 * q;
+    if (4 * q2 == n) {
+        double* x0 = a;
+        double* x1 = x0 + q2;
+        double* x2 = x1 + q2;
+        double* x3 = x2 + q2;
+        for (int j = 0; j < q2; j += 2) {
+            const double ar = x0[j] + x1[j];
+            const double ai = x0[j + 1] + x1[j + 1];
+            const double br = x0[j] - x1[j];
+            const double bi = x0[j + 1] - x1[j + 1];
+            const double cr = x2[j] + x3[j];
+            const double ci = x2[j + 1] + x3[j + 1];
+            const double dr = x2[j] - x3[j];
+            const double di = x2[j + 1] - x3[j + 1];
+            x0[j] = ar + cr;
+            x0[j + 1] = sign * (ai + ci);
+            x2[j] = ar - cr;
+            x2[j + 1] = sign * (ai - ci);
+            x1[j] = br - di;
+            x1[j + 1] = sign * (bi + dr);
+            x3[j] = br + di;
+            x3[j + 1] = sign * (bi - dr);
+        }
+    } else {
+        const int half = n >> 1;
+        double* x0 = a;
+        double* x1 = a + half;
+        for (int j = 0; j < half; j += 2) {
+            const double ar = x0[j] + x1[j];
+            const double ai = x0[j + 1] + x1[j + 1];
+            const double br = x0[j] - x1[j];
+            const double bi = x0[j + 1] - x1[j + 1];
+            x0[j] = ar;
+            x0[j + 1] = sign * ai;
+            x1[j] = br;
+            x1[j + 1] = sign * bi;
+        }
+    }
+}
+
+// The stages after the permutation; n doubles, n / 2 complex values.
+void RunStages(int n, double* a, const double* w, double lastSign) {
+    const int count = n >> 1;
+    int q = 1;
+    if (4 * q < count) {
+        FirstStage(n, a, w);
+        q = 4;
+    }
+    while (4 * q < count) {
+        Radix4Stage(n, q, a, w);
+        q *= 4;
+    }
+    LastStage(n, q, a, lastSign);
+}
+
+void EnsureTwiddles(int n, FftWorkArea& work) {
+    if (n > 4 * work.intTable[0]) BuildTwiddles(n >> 2, work.intTable, work.doubleTable);
+}
+
+void EnsureCosines(int n, FftWorkArea& work) {
+    if (n > 4 * work.intTable[1]) {
+        BuildCosines(n >> 2, work.intTable, work.doubleTable + work.intTable[0]);
+    }
+}
+
+// Split step of the forward real transform: turns the half-length complex
+// spectrum of (even, odd) sample pairs into the packed real spectrum.
+void SplitForward(int n, double* a, int nc, const double* c) {
+    const int m = n >> 1;
+    const int ks = 2 * nc / m;
+    int kk = 0;
+    for (int j = 2; j < m; j += 2) {
+        const int k = n - j;
+        kk += ks;
+        const double wr = 0.5 - c[nc - kk];
+        const double wi = c[kk];
+        const double xr = a[j] - a[k];
+        const double xi = a[j + 1] + a[k + 1];
+        const double yr = wr * xr - wi * xi;
+        const double yi = wr * xi + wi * xr;
+        a[j] -= yr;
+        a[j + 1] -= yi;
+        a[k] += yr;
+        a[k + 1] -= yi;
+    }
+}
+
+// The split step run backwards, delivering the conjugated half-length spectrum.
+void SplitInverse(int n, double* a, int nc, const double* c) {
+    const int m = n >> 1;
+    const int ks = 2 * nc / m;
+    int kk = 0;
+    for (int j = 2; j < m; j += 2) {
+        const int k = n - j;
+        kk += ks;
+        const double wr = 0.5 - c[nc - kk];
+        const double wi = c[kk];
+        const double xr = a[j] - a[k];
+        const double xi = a[j + 1] + a[k + 1];
+        const double yr = wr * xr + wi * xi;
+        const double yi = wr * xi - wi * xr;
+        a[j] -= yr;
+        a[j + 1] = yi - a[j + 1];
+        a[k] += yr;
+        a[k + 1] = yi - a[k + 1];
+    }
+}
+
+}  // namespace
+
+int FftIntTableSize(int n) {
+    KEFO_MARK_FILL();
+    return static_cast<int>(std::sqrt(static_cast<double>(n))) + 2;
+}
+
+int FftDoubleTableSize(int n) {
+    KEFO_MARK_FILL();
+    return n;
+}
+
+void ComplexFft(int n, int direction, double* a, FftWorkArea& work) {
+    KEFO_MARK_FILL();
+    EnsureTwiddles(n, work);
+    const bool inverse = direction < 0;
+    BitReverse(n, work.intTable + 2, a, inverse);
+    RunStages(n, a, work.doubleTable, inverse ? -1.0 : 1.0);
+}
+
+void RealFft(int n, int direction, double* a, FftWorkArea& work) {
+    KEFO_MARK_FILL();
+    EnsureTwiddles(n, work);
+    EnsureCosines(n, work);
+    const int nw = work.intTable[0];
+    const int nc = work.intTable[1];
+    const double* w = work.doubleTable;
+    const double* c = w + nw;
+    if (direction >= 0) {
+        BitReverse(n, work.intTable + 2, a, false);
+        RunStages(n, a, w, 1.0);
+        SplitForward(n, a, nc, c);
+        const double sum = a[0] + a[1];
+        a[1] = a[0] - a[1];
+        a[0] = sum;
+    } else {
+        a[1] = 0.5 * (a[0] - a[1]);
+        a[0] -= a[1];
+        a[1] = -a[1];
+        SplitInverse(n, a, nc, c);
+        a[(n >> 1) + 1] = -a[(n >> 1) + 1];
+        BitReverse(n, work.intTable + 2, a, false);
+        RunStages(n, a, w, -1.0);
+    }
+}
+
+}  // namespace kefo

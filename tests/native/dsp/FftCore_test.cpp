@@ -1,0 +1,226 @@
+#include "dsp/FftCore.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "DspReference.h"
+
+namespace {
+
+using kefo::ComplexFft;
+using kefo::FftWorkArea;
+using kefo::RealFft;
+using kefo_test::Complex;
+
+// Relative to the largest reference magnitude. A radix-4 transform in
+// doubles stays a few hundred times below this even at 32768.
+const double kRelativeTolerance = 1e-13;
+
+// A work area owning its tables, sized for a real transform of n doubles or a
+// complex transform of 2n doubles.
+struct OwnedWorkArea {
+    explicit OwnedWorkArea(int n)
+        : ints(kefo::FftIntTableSize(n), -1), doubles(kefo::FftDoubleTableSize(n), 0.0) {
+        ints[0] = 0;
+        area = FftWorkArea{ints.data(), doubles.data()};
+    }
+    std::vector<int> ints;
+    std::vector<double> doubles;
+    FftWorkArea area;
+};
+
+double MaxMagnitude(const std::vector<Complex>& v) {
+    double m = 0;
+    for (const Complex& c : v) m = std::max(m, static_cast<double>(std::abs(c)));
+    return m;
+}
+
+// Reads bin k of a packed real spectrum of n values.
+Complex PackedBin(const std::vector<double>& a, int k) {
+    const int n = static_cast<int>(a.size());
+    if (k == 0) return Complex(a[0], 0);
+    if (k == n / 2) return Complex(a[1], 0);
+    return Complex(a[2 * k], a[2 * k + 1]);
+}
+
+class FftSizes : public ::testing::TestWithParam<int> {};
+
+TEST_P(FftSizes, ComplexForwardAndInverseMatchDirectDft) {
+    const int n = GetParam();
+    const int m = n / 2;
+    OwnedWorkArea work(n / 2);
+    const std::vector<double> input = kefo_test::RandomSignal(n, 100 + n);
+    std::vector<Complex> x(m);
+    for (int j = 0; j < m; ++j) x[j] = Complex(input[2 * j], input[2 * j + 1]);
+
+    for (int sign : {+1, -1}) {
+        std::vector<double> a = input;
+        ComplexFft(n, sign, a.data(), work.area);
+        const std::vector<Complex> ref = kefo_test::DirectDft(x, sign);
+        const double tolerance = kRelativeTolerance * MaxMagnitude(ref);
+        double worst = 0;
+        for (int k = 0; k < m; ++k) {
+            worst = std::max(worst, static_cast<double>(std::abs(Complex(a[2 * k], a[2 * k + 1]) - ref[k])));
+        }
+        EXPECT_LE(worst, tolerance) << "n = " << n << ", direction " << sign;
+    }
+}
+
+TEST_P(FftSizes, RealForwardMatchesDirectDftInPackedForm) {
+    const int n = GetParam();
+    OwnedWorkArea work(n);
+    const std::vector<double> input = kefo_test::RandomSignal(n, 200 + n);
+    std::vector<double> a = input;
+    RealFft(n, 1, a.data(), work.area);
+    const std::vector<Complex> ref = kefo_test::DirectRealDft(input);
+    const double tolerance = kRelativeTolerance * MaxMagnitude(ref);
+    double worst = 0;
+    for (int k = 0; k <= n / 2; ++k) {
+        worst = std::max(worst, static_cast<double>(std::abs(PackedBin(a, k) - ref[k])));
+    }
+    EXPECT_LE(worst, tolerance) << "n = " << n;
+}
+
+TEST_P(FftSizes, RealInverseMatchesDirectSum) {
+    const int n = GetParam();
+    OwnedWorkArea work(n);
+    const std::vector<double> packed = kefo_test::RandomSignal(n, 300 + n);
+    std::vector<double> a = packed;
+    RealFft(n, -1, a.data(), work.area);
+    // a[j] = (R0 + R(n/2) cos(pi j)) / 2 + sum_k R[k] cos(2 pi jk/n) + I[k] sin(2 pi jk/n)
+    const std::vector<Complex> roots = kefo_test::UnitRoots(n, +1);
+    double worst = 0;
+    double largest = 0;
+    for (int j = 0; j < n; ++j) {
+        long double sum = (packed[0] + packed[1] * (j % 2 == 0 ? 1.0L : -1.0L)) / 2;
+        std::size_t t = 0;
+        for (int k = 1; k < n / 2; ++k) {
+            t = (t + j) % n;
+            sum += packed[2 * k] * roots[t].real() + packed[2 * k + 1] * roots[t].imag();
+        }
+        worst = std::max(worst, std::fabs(a[j] - static_cast<double>(sum)));
+        largest = std::max(largest, std::fabs(static_cast<double>(sum)));
+    }
+    EXPECT_LE(worst, kRelativeTolerance * largest) << "n = " << n;
+}
+
+TEST_P(FftSizes, RoundTripsScaleByHalfTheLength) {
+    const int n = GetParam();
+    OwnedWorkArea work(n);
+    const std::vector<double> input = kefo_test::RandomSignal(n, 400 + n);
+    std::vector<double> real = input;
+    RealFft(n, 1, real.data(), work.area);
+    RealFft(n, -1, real.data(), work.area);
+    std::vector<double> complex = input;
+    ComplexFft(n, 1, complex.data(), work.area);
+    ComplexFft(n, -1, complex.data(), work.area);
+    for (int i = 0; i < n; ++i) {
+        ASSERT_NEAR(real[i], input[i] * (n / 2), 1e-12 * n) << "real, n = " << n << ", i = " << i;
+        ASSERT_NEAR(complex[i], input[i] * (n / 2), 1e-12 * n) << "complex, n = " << n << ", i = " << i;
+    }
+}
+
+// 8 is below the lengths the equalizer uses, but the analyzer's frame rule
+// can reach it for a high first edge, so it must transform correctly too.
+INSTANTIATE_TEST_SUITE_P(PowersOfTwo, FftSizes,
+                         ::testing::Values(8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192,
+                                           16384, 32768),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "n" + std::to_string(info.param);
+                         });
+
+TEST(RealFft, UnitImpulseGivesAllOnes) {
+    const int n = 64;
+    OwnedWorkArea work(n);
+    std::vector<double> a(n, 0.0);
+    a[0] = 1.0;
+    RealFft(n, 1, a.data(), work.area);
+    EXPECT_DOUBLE_EQ(a[0], 1.0);
+    EXPECT_DOUBLE_EQ(a[1], 1.0);
+    for (int k = 1; k < n / 2; ++k) {
+        EXPECT_NEAR(a[2 * k], 1.0, 1e-15) << k;
+        EXPECT_NEAR(a[2 * k + 1], 0.0, 1e-15) << k;
+    }
+}
+
+TEST(RealFft, SignConventionCosineAndSine) {
+    const int n = 256;
+    const int k = 5;
+    const double amplitude = 0.75;
+    OwnedWorkArea work(n);
+    std::vector<double> c(n), s(n);
+    for (int j = 0; j < n; ++j) {
+        const double angle = 2.0 * kefo_test::kPiL * j * k / n;
+        c[j] = amplitude * std::cos(angle);
+        s[j] = amplitude * std::sin(angle);
+    }
+    RealFft(n, 1, c.data(), work.area);
+    RealFft(n, 1, s.data(), work.area);
+    const double expected = amplitude * n / 2;
+    EXPECT_NEAR(c[2 * k], expected, 1e-12);
+    EXPECT_NEAR(c[2 * k + 1], 0.0, 1e-12);
+    EXPECT_NEAR(s[2 * k], 0.0, 1e-12);
+    EXPECT_NEAR(s[2 * k + 1], +expected, 1e-12);  // positive: forward uses exp(+i...)
+}
+
+TEST(ComplexFft, ForwardUsesPositiveExponent) {
+    const int n = 64;
+    const int m = n / 2;
+    OwnedWorkArea work(n / 2);
+    std::vector<double> a(n, 0.0);
+    a[2] = 1.0;  // x[1] = 1: X[k] = exp(+2 pi i k / m)
+    ComplexFft(n, 1, a.data(), work.area);
+    for (int k = 0; k < m; ++k) {
+        EXPECT_NEAR(a[2 * k], std::cos(2 * kefo_test::kPiL * k / m), 1e-15);
+        EXPECT_NEAR(a[2 * k + 1], std::sin(2 * kefo_test::kPiL * k / m), 1e-15);
+    }
+}
+
+TEST(FftWorkArea, TablesAreBuiltOnceAndGrowOnlyForLongerTransforms) {
+    const int n = 1024;
+    OwnedWorkArea work(n);
+    std::vector<double> a = kefo_test::RandomSignal(n, 7);
+    RealFft(n, 1, a.data(), work.area);
+    EXPECT_EQ(work.ints[0], n / 4);
+    EXPECT_EQ(work.ints[1], n / 4);
+    const std::vector<double> tables = work.doubles;
+    std::vector<double> b = kefo_test::RandomSignal(n / 4, 8);
+    RealFft(n / 4, 1, b.data(), work.area);  // shorter: served by the same tables
+    EXPECT_EQ(work.ints[0], n / 4);
+    EXPECT_EQ(work.ints[1], n / 4);
+    EXPECT_EQ(work.doubles, tables);
+}
+
+TEST(FftWorkArea, ComplexOfTwiceTheLengthThenRealRebuildsOnlyTheCosines) {
+    const int n = 2048;  // the real length N; the complex transform is 2N
+    OwnedWorkArea shared(n);
+    std::vector<double> c = kefo_test::RandomSignal(2 * n, 9);
+    std::vector<double> cFresh = c;
+    ComplexFft(2 * n, 1, c.data(), shared.area);
+    EXPECT_EQ(shared.ints[0], n / 2);
+    EXPECT_EQ(shared.ints[1], 1);  // the cosine table must be rebuilt before use
+    const std::vector<double> twiddles(shared.doubles.begin(), shared.doubles.begin() + n / 2);
+
+    std::vector<double> r = kefo_test::RandomSignal(n, 10);
+    std::vector<double> rFresh = r;
+    RealFft(n, 1, r.data(), shared.area);
+    EXPECT_EQ(shared.ints[0], n / 2);  // twiddles kept
+    EXPECT_EQ(shared.ints[1], n / 4);  // cosines built behind them
+    EXPECT_TRUE(std::equal(twiddles.begin(), twiddles.end(), shared.doubles.begin()));
+
+    OwnedWorkArea freshComplex(n);
+    ComplexFft(2 * n, 1, cFresh.data(), freshComplex.area);
+    EXPECT_EQ(c, cFresh);
+    OwnedWorkArea freshReal(n);
+    RealFft(n, 1, rFresh.data(), freshReal.area);
+    EXPECT_EQ(r, rFresh);  // the same table values, so bit for bit the same results
+
+    RealFft(n, -1, r.data(), shared.area);
+    RealFft(n, -1, rFresh.data(), freshReal.area);
+    EXPECT_EQ(r, rFresh);
+}
+
+}  // namespace
