@@ -1,0 +1,42 @@
+// Screenshots for GUI tests: a window's pixels as they are on screen, written
+// as PNG files under the build tree (build/<configuration>/artifacts/), so a
+// test run leaves pictures of what it showed.
+//
+//     testing_screens::Image image = testing_screens::CaptureWindow(dialog);
+//     testing_screens::WritePng(image, testing_screens::ArtifactPath(L"about.png"));
+//
+// The PNG writer needs no library: one IDAT of stored (uncompressed) deflate
+// blocks, with the CRC-32 and Adler-32 checksums the format asks for.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_screens {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;  // rows top first, 3 bytes (R, G, B) a pixel
+};
+
+// The window with its frame, captured from the screen after it has painted
+// itself; empty when it cannot be captured.
+Image CaptureWindow(HWND window);
+
+std::vector<std::uint8_t> EncodePng(const Image& image);
+bool WritePng(const Image& image, const std::wstring& path);
+
+// The artifacts folder beside the test programs' bin folder, created on
+// demand, with the file name appended.
+std::wstring ArtifactPath(const std::wstring& fileName);
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size,
+                    std::uint32_t crc = 0);  // continue from an earlier result
+std::uint32_t Adler32(const std::uint8_t* data, std::size_t size);
+
+}  // namespace testing_screens
