@@ -3,8 +3,8 @@
 #   undecorated KEFO_Processing (--kill-at drops the stdcall "@4").
 # kefo_ship(TARGET)
 #   Marks a target as a shipped file: written to the configuration's output
-#   folder (dist/ for win32), and in the win32 build checked for its imports
-#   and exports by tests that read the file with objdump.
+#   folder (dist/ for win32); in the win32 build stripped, and checked for its
+#   imports and exports by tests that read the file with objdump.
 
 function(kefo_add_addon name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -19,6 +19,8 @@ function(kefo_ship name)
     RUNTIME_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR})
   if(KEFO_WIN32)
+    # The release carries no symbols or debug sections.
+    target_link_options(${name} PRIVATE -s)
     get_target_property(type ${name} TYPE)
     set(export_check "")
     if(type STREQUAL "SHARED_LIBRARY")
