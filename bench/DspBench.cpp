@@ -208,7 +208,9 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         Register(Key("ours_real", n), bench::RealPair, n);
         Register(Key("fftw_real", n), FftwRealFft, n);
+        Register(Key("sse2_real", n), bench::RealPairSse2, n);
         Register(Key("ours_complex", n), bench::ComplexPair, n);
+        Register(Key("sse2_complex", n), bench::ComplexPairSse2, n);
         Register(Key("fftw_complex", n), FftwComplexFft, n);
     }
     const int eqRates[] = {44100, 96000};
@@ -239,19 +241,23 @@ int main(int argc, char** argv) {
 
     std::printf("Medians of %d repetitions in microseconds; a transform is half a forward+inverse pair.\n",
                 kRepetitions);
-    std::printf("ours: the library as built (baseline SSE2 code); ISA: the same sources built for this machine.\n\n");
-    std::printf("%-26s %9s %9s %9s %10s %9s  %s\n", "transform (n doubles)", "ours", "FFTW", "ours/FFTW",
-                "ours (ISA)", "ISA/FFTW", "target <= 2 met");
+    std::printf("ours: the library as built, on %s (the fastest instruction set it finds here); SSE2: the\n"
+                "baseline kernels; ISA: the same sources compiled for this machine (-march=native).\n\n",
+                FftFastestIsa() == FftIsa::Avx2 ? "AVX2" : "SSE2");
+    std::printf("%-26s %9s %9s %9s %9s %9s %10s %9s  %s\n", "transform (n doubles)", "ours", "FFTW", "ours/FFTW",
+                "SSE2", "SSE2/FFTW", "ours (ISA)", "ISA/FFTW", "target <= 2 met");
     for (const char* kind : {"real", "complex"}) {
         for (int n : sizes) {
             const std::string k(kind);
             const double ours = get(Key(("ours_" + k).c_str(), n)) / 2;
             const double fftw = get(Key(("fftw_" + k).c_str(), n)) / 2;
+            const double sse2 = get(Key(("sse2_" + k).c_str(), n)) / 2;
             const double isa = get(Key(("isa_" + k).c_str(), n)) / 2;
             const bool real = k == "real";
-            std::printf("%-26s %9.2f %9.2f %9.2f %10.2f %9.2f  %s\n",
+            std::printf("%-26s %9.2f %9.2f %9.2f %9.2f %9.2f %10.2f %9.2f  %s\n",
                         ((real ? "RealFft " : "ComplexFft ") + std::to_string(n)).c_str(), ours, fftw,
-                        ours / fftw, isa, isa / fftw, real && n >= 1024 ? verdict(ours / fftw <= 2.0) : "-");
+                        ours / fftw, sse2, sse2 / fftw, isa, isa / fftw,
+                        real && n >= 1024 ? verdict(ours / fftw <= 2.0) : "-");
         }
     }
     std::printf("\n%-26s %9s %9s %9s %10s %9s %10s %10s  %s\n", "equalizer Process (block)", "ours",

@@ -12,6 +12,7 @@
 
 #include "dsp/CGraphicEqFIR.h"
 #include "dsp/FftCore.h"
+#include "dsp/FftIsa.h"
 
 namespace kefo {
 namespace bench {
@@ -38,29 +39,37 @@ struct Tables {
 };
 
 // Forward + inverse pairs keep the data bounded.
-inline void RealPair(benchmark::State& state, int n) {
+inline void RealPairOn(benchmark::State& state, int n, FftIsa isa) {
     Tables tables(n);
     std::vector<double> a = Noise(n, 1);
     const double scale = 2.0 / n;
     for (auto _ : state) {
-        RealFft(n, 1, a.data(), tables.area);
-        RealFft(n, -1, a.data(), tables.area);
+        RealFft(isa, n, 1, a.data(), tables.area);
+        RealFft(isa, n, -1, a.data(), tables.area);
         a[0] *= scale;
         benchmark::DoNotOptimize(a.data());
     }
 }
 
-inline void ComplexPair(benchmark::State& state, int n) {
+inline void ComplexPairOn(benchmark::State& state, int n, FftIsa isa) {
     Tables tables(n / 2);
     std::vector<double> a = Noise(n, 2);
     const double scale = 2.0 / n;
     for (auto _ : state) {
-        ComplexFft(n, 1, a.data(), tables.area);
-        ComplexFft(n, -1, a.data(), tables.area);
+        ComplexFft(isa, n, 1, a.data(), tables.area);
+        ComplexFft(isa, n, -1, a.data(), tables.area);
         a[0] *= scale;
         benchmark::DoNotOptimize(a.data());
     }
 }
+
+// The transforms as callers get them: on the fastest instruction set here.
+inline void RealPair(benchmark::State& state, int n) { RealPairOn(state, n, FftFastestIsa()); }
+inline void ComplexPair(benchmark::State& state, int n) { ComplexPairOn(state, n, FftFastestIsa()); }
+
+// The same on the baseline every processor has.
+inline void RealPairSse2(benchmark::State& state, int n) { RealPairOn(state, n, FftIsa::Sse2); }
+inline void ComplexPairSse2(benchmark::State& state, int n) { ComplexPairOn(state, n, FftIsa::Sse2); }
 
 inline void EqualizerBlock(benchmark::State& state, int rate, int channels) {
     CGraphicEqFIR eq;

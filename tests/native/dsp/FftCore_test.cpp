@@ -1,9 +1,11 @@
 #include "dsp/FftCore.h"
+#include "dsp/FftIsa.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "DspReference.h"
@@ -120,6 +122,31 @@ TEST_P(FftSizes, RoundTripsScaleByHalfTheLength) {
     for (int i = 0; i < n; ++i) {
         ASSERT_NEAR(real[i], input[i] * (n / 2), 1e-12 * n) << "real, n = " << n << ", i = " << i;
         ASSERT_NEAR(complex[i], input[i] * (n / 2), 1e-12 * n) << "complex, n = " << n << ", i = " << i;
+    }
+}
+
+// The faster instruction set must not change a single bit of any result, so
+// that the equalizer sounds the same on every processor.
+TEST_P(FftSizes, EveryInstructionSetGivesTheSameBits) {
+    if (!kefo::FftIsaAvailable(kefo::FftIsa::Avx2)) GTEST_SKIP() << "no AVX2 on this processor";
+    const int n = GetParam();
+    const std::vector<double> input = kefo_test::RandomSignal(n, 7 + n);
+    for (int direction : {+1, -1}) {
+        for (bool real : {true, false}) {
+            std::vector<double> results[2];
+            const kefo::FftIsa isas[2] = {kefo::FftIsa::Sse2, kefo::FftIsa::Avx2};
+            for (int i = 0; i < 2; ++i) {
+                OwnedWorkArea work(n);
+                results[i] = input;
+                if (real) {
+                    kefo::RealFft(isas[i], n, direction, results[i].data(), work.area);
+                } else {
+                    kefo::ComplexFft(isas[i], n, direction, results[i].data(), work.area);
+                }
+            }
+            ASSERT_EQ(0, std::memcmp(results[0].data(), results[1].data(), n * sizeof(double)))
+                << (real ? "real" : "complex") << ", direction " << direction << ", n = " << n;
+        }
     }
 }
 
