@@ -1,0 +1,167 @@
+// A host that gets everything wrong that a record can carry: command codes
+// outside the table, settings arrays of any length with NaN and infinities,
+// counts that lie about a null array, audio blocks of impossible formats,
+// refused output buffers, menu and frame numbers out of range. The add-ons
+// must answer every call, never claim more audio than the buffer they hand
+// back holds, and leave no host buffer behind.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "AddOnModule.h"
+#include "HostRecord.h"
+#include "TestPaths.h"
+
+namespace {
+
+struct Case {
+    const wchar_t* dll;
+    int kind;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    std::wstring dll(info.param.dll);
+    return std::string(dll.begin() + 5, dll.end() - 4) + "_kind" + std::to_string(info.param.kind);
+}
+
+class HostileHost : public ::testing::TestWithParam<Case> {
+protected:
+    template <typename T>
+    T Pick(std::initializer_list<T> values) {
+        std::uniform_int_distribution<std::size_t> index(0, values.size() - 1);
+        return values.begin()[index(random_)];
+    }
+    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    bool Chance(int percent) { return Between(1, 100) <= percent; }
+
+    float AnyValue() {
+        const float inf = std::numeric_limits<float>::infinity();
+        return Pick<float>({0.0f, 1.0f, -1.0f, 15.0f, -48.0f, 65537.0f, 1e30f, -1e30f, inf, -inf,
+                            std::numeric_limits<float>::quiet_NaN(),
+                            static_cast<float>(Between(-200, 200))});
+    }
+
+    // A settings array of any length, or none with a count that says otherwise.
+    void ScrambleSettings() {
+        if (Chance(20)) {
+            record_.settings = nullptr;
+            record_.settingsCount = Between(-3, 40);
+            return;
+        }
+        settings_.resize(static_cast<std::size_t>(Pick({0, 1, 4, 16, 17, 17, 17, 18, 40})));
+        for (float& value : settings_) value = AnyValue();
+        record_.settings = settings_.empty() ? nullptr : settings_.data();
+        record_.settingsCount = static_cast<int>(settings_.size()) - (Chance(10) ? Between(0, 3) : 0);
+    }
+
+    void ScrambleState() {
+        record_.menuItemId = Pick({0, 4097, 4098, 0x1001, 0x1002, 0x1003, 0x1004, 0x1005, 0x1006,
+                                   0x1007, 0x1010, -1, Between(INT_MIN, INT_MAX)});
+        record_.menuItemValue = Between(-2, 2);
+        for (int& flag : record_.activityFlags) flag = Between(0, 1);
+        record_.script.keepSaveOption = Between(0, 1);
+        record_.keepSaveOption = Between(-1, 2);
+        record_.fileOutputValue = Pick({0.0, 1.0, -1.0, std::nan("")});
+        record_.script.acceptStoreSettings = !Chance(20);
+        record_.script.failAllocateAudio = Chance(15);
+    }
+
+    // One audio block of a random, often impossible, format; the host owns
+    // the block and frees whatever comes back.
+    void SendAudio(int command) {
+        const int channels = Pick({-1, 0, 1, 1, 2, 2, 2, 3, 8});
+        const int rate = Pick({INT_MIN, -44100, 0, 1, 8000, 44100, 44100, 48000, 96000, 192000,
+                               1000001, INT_MAX});
+        const int count = Chance(10) ? Between(-5, -1) : Between(0, 9000);
+        float* block = Chance(10) ? nullptr : record_.HostAllocateAudio(count);
+        for (int i = 0; block && i < count; ++i) block[i] = AnyValue() * 1e-3f;
+        record_.audioFormatA = channels;
+        record_.audioFormatB = rate;
+        record_.audioStart = Chance(10);
+        record_.audioEnd = Chance(10);
+        record_.audioBuffer = block;
+        record_.audioItemCount = count;
+        record_.ClearCalls();
+        record_.Send(command);
+
+        // What comes back fits the buffer it comes back in. A new buffer
+        // means the add-on has given the host's block back with FreeAudio.
+        if (record_.audioBuffer == block) {
+            EXPECT_TRUE(record_.audioItemCount <= count || !block) << "claims past the host's block";
+        } else if (record_.audioBuffer) {
+            const auto allocations = record_.CallsTo("AllocateAudio");
+            ASSERT_FALSE(allocations.empty()) << "a buffer nobody allocated came back";
+            const long long bytes = std::stoll(allocations.back().args[0]);
+            EXPECT_LE(4LL * record_.audioItemCount, bytes) << "claims past its own buffer";
+        }
+        record_.HostFreeAudio(record_.audioBuffer);
+        record_.audioBuffer = nullptr;
+        record_.audioItemCount = 0;
+    }
+
+    std::mt19937 random_{static_cast<unsigned>(std::hash<std::wstring>()(GetParam().dll)) +
+                         static_cast<unsigned>(GetParam().kind)};
+    hostsim::HostRecord record_;
+    std::vector<float> settings_;
+};
+
+TEST_P(HostileHost, AnswersEveryCallAndKeepsItsBuffersStraight) {
+    hostsim::AddOnModule module(testing_paths::BesideTestExe(GetParam().dll));
+    ASSERT_TRUE(module.Loaded()) << module.Error();
+    record_.Attach(module.Processing());
+    record_.instanceKind = GetParam().kind;
+    std::vector<float> stored(static_cast<std::size_t>(Pick({0, 4, 16, 17, 17})));
+    for (float& value : stored) value = AnyValue();
+    if (!stored.empty()) record_.SetStoredSettings(stored);
+    if (record_.Send(kefo::kCmdCreateInstance) != kefo::kResultHandled) {
+        EXPECT_EQ(record_.context, nullptr);
+        return;
+    }
+
+    // The dialog-only kind runs the equalizer modally from a menu command and
+    // the About box is modal in every kind: a script cannot answer those.
+    const bool modalMenus = GetParam().kind == kefo::kKindDialogOnly;
+    for (int call = 0; call < 400; ++call) {
+        ScrambleState();
+        ScrambleSettings();
+        const int command = Pick({0, -1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 0x10000, 0x20000,
+                                  0x40000, 0x80000, 0x100000, 0x30000, INT_MAX});
+        if (command >= 0x10000 && command <= 0x100000) {
+            SendAudio(command);
+            continue;
+        }
+        if (command == kefo::kCmdMenuCommand && modalMenus) continue;
+        if (command == kefo::kCmdFrameClosed) {
+            // A host reports a frame closed once it has destroyed it.
+            const int index = Between(-1, 2);
+            if (index >= 0 && index < 2 && record_.Frame(index)) {
+                record_.UserClosesFrame(index);
+                continue;
+            }
+            record_.frameIndex = index;
+        }
+        record_.ClearCalls();
+        const int result = record_.Send(command);
+        EXPECT_TRUE(result == 0 || result == 1) << "command " << command << " answered " << result;
+    }
+
+    record_.CloseFrames();
+    EXPECT_EQ(record_.Send(kefo::kCmdDestroyInstance), kefo::kResultHandled);
+    EXPECT_EQ(record_.context, nullptr);
+    EXPECT_EQ(record_.OutstandingAudioBuffers(), 0u);
+    for (const std::string& fault : record_.AudioFaults()) ADD_FAILURE() << fault;
+}
+
+INSTANTIATE_TEST_SUITE_P(ShippedAddOns, HostileHost,
+                         ::testing::Values(Case{L"KEFO_AnalyzerEQ.dll", 0}, Case{L"KEFO_AnalyzerEQ.dll", 1},
+                                           Case{L"KEFO_AnalyzerEQ.dll", 2},
+                                           Case{L"KEFO_DigitalMixer.dll", 0},
+                                           Case{L"KEFO_DigitalMixer.dll", 2}, Case{L"KEFO_iTunes.dll", 0}),
+                         CaseName);
+
+}  // namespace
