@@ -102,12 +102,13 @@ void FftwEqualizer(benchmark::State& state, int rate, int channels) {
     int dims[1] = {n};
     fftw_plan forward = fftw_plan_many_dft_r2c(1, dims, channels, x, nullptr, channels, 1, s,
                                                nullptr, 1, bins, FFTW_MEASURE);
-    fftw_plan inverse = fftw_plan_many_dft_c2r(1, dims, channels, s, nullptr, 1, bins, x,
-                                               nullptr, channels, 1, FFTW_MEASURE);
+    fftw_plan inverse = fftw_plan_many_dft_c2r(1, dims, channels, s, nullptr, 1, bins, x, nullptr,
+                                               channels, 1, FFTW_MEASURE);
     // Any fixed response serves for timing: a smooth complex curve.
     std::vector<std::complex<double>> h(static_cast<std::size_t>(bins) * channels);
     for (int j = 0; j < bins; ++j) {
-        for (int c = 0; c < channels; ++c) h[c * bins + j] = std::polar(1.0 + 0.5 * std::cos(j * 0.01), -0.1 * j);
+        for (int c = 0; c < channels; ++c)
+            h[c * bins + j] = std::polar(1.0 + 0.5 * std::cos(j * 0.01), -0.1 * j);
     }
     std::vector<double> acc(frame, 0.0);
     const double scale = 1.0 / n;
@@ -167,7 +168,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred) {
-                std::fprintf(stderr, "\n%s: %s\n", run.benchmark_name().c_str(), run.error_message.c_str());
+                std::fprintf(stderr, "\n%s: %s\n", run.benchmark_name().c_str(),
+                             run.error_message.c_str());
                 continue;
             }
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
@@ -239,13 +241,15 @@ int main(int argc, char** argv) {
     auto get = [&](const std::string& key) { return m.count(key) ? m[key] : std::nan(""); };
     auto verdict = [](bool ok) { return ok ? "yes" : "NO"; };
 
-    std::printf("Medians of %d repetitions in microseconds; a transform is half a forward+inverse pair.\n",
-                kRepetitions);
-    std::printf("ours: the library as built, on %s (the fastest instruction set it finds here); SSE2: the\n"
-                "baseline kernels; ISA: the same sources compiled for this machine (-march=native).\n\n",
-                FftFastestIsa() == FftIsa::Avx2 ? "AVX2" : "SSE2");
-    std::printf("%-26s %9s %9s %9s %9s %9s %10s %9s  %s\n", "transform (n doubles)", "ours", "FFTW", "ours/FFTW",
-                "SSE2", "SSE2/FFTW", "ours (ISA)", "ISA/FFTW", "target <= 2 met");
+    std::printf(
+        "Medians of %d repetitions in microseconds; a transform is half a forward+inverse pair.\n",
+        kRepetitions);
+    std::printf(
+        "ours: the library as built, on %s (the fastest instruction set it finds here); SSE2: the\n"
+        "baseline kernels; ISA: the same sources compiled for this machine (-march=native).\n\n",
+        FftFastestIsa() == FftIsa::Avx2 ? "AVX2" : "SSE2");
+    std::printf("%-26s %9s %9s %9s %9s %9s %10s %9s  %s\n", "transform (n doubles)", "ours", "FFTW",
+                "ours/FFTW", "SSE2", "SSE2/FFTW", "ours (ISA)", "ISA/FFTW", "target <= 2 met");
     for (const char* kind : {"real", "complex"}) {
         for (int n : sizes) {
             const std::string k(kind);
@@ -255,13 +259,14 @@ int main(int argc, char** argv) {
             const double isa = get(Key(("isa_" + k).c_str(), n)) / 2;
             const bool real = k == "real";
             std::printf("%-26s %9.2f %9.2f %9.2f %9.2f %9.2f %10.2f %9.2f  %s\n",
-                        ((real ? "RealFft " : "ComplexFft ") + std::to_string(n)).c_str(), ours, fftw,
-                        ours / fftw, sse2, sse2 / fftw, isa, isa / fftw,
+                        ((real ? "RealFft " : "ComplexFft ") + std::to_string(n)).c_str(), ours,
+                        fftw, ours / fftw, sse2, sse2 / fftw, isa, isa / fftw,
                         real && n >= 1024 ? verdict(ours / fftw <= 2.0) : "-");
         }
     }
     std::printf("\n%-26s %9s %9s %9s %10s %9s %10s %10s  %s\n", "equalizer Process (block)", "ours",
-                "FFTW OLA", "ours/FFTW", "ours (ISA)", "ISA/FFTW", "x realtime", "(ISA)", "target met");
+                "FFTW OLA", "ours/FFTW", "ours (ISA)", "ISA/FFTW", "x realtime", "(ISA)",
+                "target met");
     for (int rate : eqRates) {
         for (int channels : {1, 2}) {
             const double ours = get(Key("ours_eq", rate, channels));
@@ -269,20 +274,25 @@ int main(int argc, char** argv) {
             const double isa = get(Key("isa_eq", rate, channels));
             CGraphicEqFIR sizing;
             sizing.Init(GraphicEqConfig{rate, channels, 9, kCentres, 2, 1});
-            const double blockSeconds = static_cast<double>(sizing.GetBlockLength()) / channels / rate;
+            const double blockSeconds =
+                static_cast<double>(sizing.GetBlockLength()) / channels / rate;
             const bool target = rate == 44100 && channels == 2;
             char label[64];
             std::snprintf(label, sizeof label, "%d Hz %s", rate, channels == 2 ? "stereo" : "mono");
-            std::printf("%-26s %9.2f %9.2f %9.2f %10.2f %9.2f %10.0f %10.0f  %s\n", label, ours, fftw,
-                        ours / fftw, isa, isa / fftw, blockSeconds / (ours * 1e-6), blockSeconds / (isa * 1e-6),
-                        target ? verdict(ours / fftw <= 1.5 && blockSeconds / (ours * 1e-6) >= 1000) : "-");
+            std::printf(
+                "%-26s %9.2f %9.2f %9.2f %10.2f %9.2f %10.0f %10.0f  %s\n", label, ours, fftw,
+                ours / fftw, isa, isa / fftw, blockSeconds / (ours * 1e-6),
+                blockSeconds / (isa * 1e-6),
+                target ? verdict(ours / fftw <= 1.5 && blockSeconds / (ours * 1e-6) >= 1000) : "-");
         }
     }
     std::printf("\n%-26s %9s  %s\n", "other (ours)", "time", "target met");
     std::printf("%-26s %9.2f  %s\n", "SetGains 44100 Hz", get(Key("setgains", 44100)), "-");
     const double setGains192 = get(Key("setgains", 192000));
-    std::printf("%-26s %9.2f  %s\n", "SetGains 192000 Hz", setGains192, verdict(setGains192 < 1000.0));
-    std::printf("%-26s %9.2f  %s\n", "CSpectrumAn frame 44100 st", get(Key("analyzer", 44100, 2)), "-");
+    std::printf("%-26s %9.2f  %s\n", "SetGains 192000 Hz", setGains192,
+                verdict(setGains192 < 1000.0));
+    std::printf("%-26s %9.2f  %s\n", "CSpectrumAn frame 44100 st", get(Key("analyzer", 44100, 2)),
+                "-");
     benchmark::Shutdown();
     return 0;
 }

@@ -64,12 +64,20 @@ inline void ComplexPairOn(benchmark::State& state, int n, FftIsa isa) {
 }
 
 // The transforms as callers get them: on the fastest instruction set here.
-inline void RealPair(benchmark::State& state, int n) { RealPairOn(state, n, FftFastestIsa()); }
-inline void ComplexPair(benchmark::State& state, int n) { ComplexPairOn(state, n, FftFastestIsa()); }
+inline void RealPair(benchmark::State& state, int n) {
+    RealPairOn(state, n, FftFastestIsa());
+}
+inline void ComplexPair(benchmark::State& state, int n) {
+    ComplexPairOn(state, n, FftFastestIsa());
+}
 
 // The same on the baseline every processor has.
-inline void RealPairSse2(benchmark::State& state, int n) { RealPairOn(state, n, FftIsa::Sse2); }
-inline void ComplexPairSse2(benchmark::State& state, int n) { ComplexPairOn(state, n, FftIsa::Sse2); }
+inline void RealPairSse2(benchmark::State& state, int n) {
+    RealPairOn(state, n, FftIsa::Sse2);
+}
+inline void ComplexPairSse2(benchmark::State& state, int n) {
+    ComplexPairOn(state, n, FftIsa::Sse2);
+}
 
 inline void EqualizerBlock(benchmark::State& state, int rate, int channels) {
     CGraphicEqFIR eq;

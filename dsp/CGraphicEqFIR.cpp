@@ -72,9 +72,21 @@ std::int64_t TransformLengthFor(const GraphicEqConfig& config) {
 }  // namespace
 
 CGraphicEqFIR::CGraphicEqFIR()
-    : initialized_(0), enabled_(0), channels_(0), bandCount_(0), transformLength_(0),
-      frameLength_(0), blockLength_(0), tailLength_(0), halfKernelSpan_(0), halfKernel_(0),
-      latency_(0), outputScale_(0.0), pi_(kPi), binSpacing_(0.0), centres_(nullptr),
+    : initialized_(0),
+      enabled_(0),
+      channels_(0),
+      bandCount_(0),
+      transformLength_(0),
+      frameLength_(0),
+      blockLength_(0),
+      tailLength_(0),
+      halfKernelSpan_(0),
+      halfKernel_(0),
+      latency_(0),
+      outputScale_(0.0),
+      pi_(kPi),
+      binSpacing_(0.0),
+      centres_(nullptr),
       fft_{nullptr, nullptr} {
     KEFO_MARK_FILL();
 }
@@ -123,14 +135,14 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     const std::int64_t span = (frame - block) / channels;
     const std::int64_t half = span / 2;
 
-    const bool allocated =
-        accumulator_.Allocate(frame) && work_.Allocate(frame) &&
-        fftInts_.Allocate(FftIntTableSize(static_cast<int>(n))) &&
-        fftTables_.Allocate(FftDoubleTableSize(static_cast<int>(n))) &&
-        spectrum_.Allocate(spectrumLength) && response_.Allocate(spectrumLength) &&
-        flat_.Allocate(spectrumLength) && gains_.Allocate(config.bandCount) &&
-        mids_.Allocate(config.bandCount) && halfDiffs_.Allocate(config.bandCount) &&
-        cosineRates_.Allocate(config.bandCount) && window_.Allocate(half);
+    const bool allocated = accumulator_.Allocate(frame) && work_.Allocate(frame) &&
+                           fftInts_.Allocate(FftIntTableSize(static_cast<int>(n))) &&
+                           fftTables_.Allocate(FftDoubleTableSize(static_cast<int>(n))) &&
+                           spectrum_.Allocate(spectrumLength) &&
+                           response_.Allocate(spectrumLength) && flat_.Allocate(spectrumLength) &&
+                           gains_.Allocate(config.bandCount) && mids_.Allocate(config.bandCount) &&
+                           halfDiffs_.Allocate(config.bandCount) &&
+                           cosineRates_.Allocate(config.bandCount) && window_.Allocate(half);
     if (!allocated) {
         FreeBuffers();
         return false;
@@ -273,8 +285,7 @@ void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept
 void CGraphicEqFIR::SetFlat() noexcept {
     KEFO_MARK_FILL();
     if (!initialized_) return;
-    std::memcpy(response_.Get(), flat_.Get(),
-                sizeof(double) * (transformLength_ + 2) * channels_);
+    std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * (transformLength_ + 2) * channels_);
 }
 
 bool CGraphicEqFIR::IsInitialized() const noexcept {

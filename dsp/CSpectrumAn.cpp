@@ -35,9 +35,17 @@ std::int64_t FrameLengthFor(const SpectrumAnConfig& config) {
 }  // namespace
 
 CSpectrumAn::CSpectrumAn()
-    : initialized_(0), channels_(0), peakMode_(0), bandCount_(0), transformLength_(0),
-      frameLength_(0), spectrumLength_(0), binSpacing_(0.0), powerScale_(0.0),
-      edges_(nullptr), fft_{nullptr, nullptr} {
+    : initialized_(0),
+      channels_(0),
+      peakMode_(0),
+      bandCount_(0),
+      transformLength_(0),
+      frameLength_(0),
+      spectrumLength_(0),
+      binSpacing_(0.0),
+      powerScale_(0.0),
+      edges_(nullptr),
+      fft_{nullptr, nullptr} {
     KEFO_MARK_FILL();
 }
 

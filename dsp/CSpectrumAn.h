@@ -45,7 +45,7 @@ struct SpectrumAnConfig {
 
 // Result for one band. For mono, left and right both hold the channel's value.
 struct SpectrumBand {
-    double mean;   // average of left and right
+    double mean;  // average of left and right
     double left;
     double right;
 };
@@ -76,16 +76,16 @@ private:
     void FreeBuffers() noexcept;
     void Transform() noexcept;
 
-    int initialized_;        // 1 once Init has completed
-    int channels_;           // 1 or 2
-    int peakMode_;           // nonzero: largest bin power per band
-    int bandCount_;          // bands in the edge table
-    int transformLength_;    // N, sample frames per frame (power of two)
-    int frameLength_;        // N * channels interleaved samples
-    int spectrumLength_;     // (N / 2 + 1) * 2 * channels doubles
-    double binSpacing_;      // rate / N in Hz
-    double powerScale_;      // (1 / N)^2
-    const double* edges_;    // borrowed band-edge table
+    int initialized_;      // 1 once Init has completed
+    int channels_;         // 1 or 2
+    int peakMode_;         // nonzero: largest bin power per band
+    int bandCount_;        // bands in the edge table
+    int transformLength_;  // N, sample frames per frame (power of two)
+    int frameLength_;      // N * channels interleaved samples
+    int spectrumLength_;   // (N / 2 + 1) * 2 * channels doubles
+    double binSpacing_;    // rate / N in Hz
+    double powerScale_;    // (1 / N)^2
+    const double* edges_;  // borrowed band-edge table
 
     HeapArray<double> work_;       // N * channels: windowed samples, then the transform
     HeapArray<int> fftInts_;       // transform tables: counts and permutation scratch

@@ -37,7 +37,8 @@ StreamResult StreamAudio(HostRecord& record, const std::vector<float>& input,
         count = std::min(count, total - offset);
         const bool start = offset == 0;
         const bool end = offset + count >= total;
-        std::vector<float> back = SendBlock(record, input.data() + offset, count, format, start, end);
+        std::vector<float> back =
+            SendBlock(record, input.data() + offset, count, format, start, end);
         result.output.insert(result.output.end(), back.begin(), back.end());
         result.returned.push_back(static_cast<int>(back.size()));
         ++result.calls;

@@ -21,8 +21,8 @@ struct StreamFormat {
 using BlockSizer = std::function<int(int blockIndex)>;
 
 struct StreamResult {
-    std::vector<float> output;   // every sample the add-on returned, in order
-    std::vector<int> returned;   // samples returned per call
+    std::vector<float> output;  // every sample the add-on returned, in order
+    std::vector<int> returned;  // samples returned per call
     int calls = 0;
 };
 

@@ -27,8 +27,10 @@ int RunDemoCommand(int argc, wchar_t** argv) {
     std::string folder = "out";
     for (int i = 0; i < argc; ++i) {
         const std::wstring arg = argv[i];
-        if (arg == L"--addon" && i + 1 < argc) addOn = argv[++i];
-        else if (arg == L"--out" && i + 1 < argc) folder = Narrow(argv[++i]);
+        if (arg == L"--addon" && i + 1 < argc)
+            addOn = argv[++i];
+        else if (arg == L"--out" && i + 1 < argc)
+            folder = Narrow(argv[++i]);
         else {
             std::fputs("usage: hostsim demo [--addon PATH] [--out FOLDER]\n", stderr);
             return 2;
@@ -68,12 +70,13 @@ int RunDemoCommand(int argc, wchar_t** argv) {
     std::printf("%9s  %9s  %11s  %10s\n", "band", "asked dB", "measured dB", "difference");
     for (std::size_t band = 0; band < kCentres.size(); ++band) {
         const double asked = options.gains[band];
-        const double measured = MeasuredGainDb(input.samples, output.samples, 2, 44100, signal.tones[band]);
+        const double measured =
+            MeasuredGainDb(input.samples, output.samples, 2, 44100, signal.tones[band]);
         const double difference = measured - asked;
         const bool within = std::fabs(difference) <= kTolerance;
         ok &= within;
-        std::printf("%6.0f Hz  %9.2f  %11.2f  %+10.2f%s\n", kCentres[band], asked, measured, difference,
-                    within ? "" : "  (beyond 0.25 dB)");
+        std::printf("%6.0f Hz  %9.2f  %11.2f  %+10.2f%s\n", kCentres[band], asked, measured,
+                    difference, within ? "" : "  (beyond 0.25 dB)");
     }
     const int latency = MeasureLatency(input.samples, output.samples, 2, 16384, 2048);
     ok &= latency == 0;

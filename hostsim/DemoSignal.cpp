@@ -29,7 +29,8 @@ private:
 
 }  // namespace
 
-DemoSignal MakeDemoSignal(const std::vector<double>& toneFrequencies, int channels, int sampleRate) {
+DemoSignal MakeDemoSignal(const std::vector<double>& toneFrequencies, int channels,
+                          int sampleRate) {
     DemoSignal signal;
     signal.channels = channels;
     signal.sampleRate = sampleRate;

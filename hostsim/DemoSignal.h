@@ -9,8 +9,8 @@ namespace hostsim {
 // A stretch of the demo signal that holds one steady sine.
 struct ToneSegment {
     double frequency;
-    int firstFrame;   // start of the settled part to measure
-    int frameCount;   // frames in the settled part
+    int firstFrame;  // start of the settled part to measure
+    int frameCount;  // frames in the settled part
 };
 
 struct DemoSignal {
@@ -26,8 +26,8 @@ struct DemoSignal {
 DemoSignal MakeDemoSignal(const std::vector<double>& toneFrequencies, int channels, int sampleRate);
 
 // Amplitude of one frequency in a stretch of one channel (Goertzel).
-double ToneAmplitude(const std::vector<float>& samples, int channels, int channel,
-                     double frequency, int sampleRate, int firstFrame, int frameCount);
+double ToneAmplitude(const std::vector<float>& samples, int channels, int channel, double frequency,
+                     int sampleRate, int firstFrame, int frameCount);
 
 // Level of the output against the input at a tone, in dB, over both channels.
 double MeasuredGainDb(const std::vector<float>& input, const std::vector<float>& output,

@@ -117,7 +117,8 @@ bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options
         output.sampleRate = input.sampleRate;
         output.samples = std::move(result.output);
         report.calls = result.calls;
-        for (int count : result.returned) report.largestReturn = std::max(report.largestReturn, count);
+        for (int count : result.returned)
+            report.largestReturn = std::max(report.largestReturn, count);
     }
 
     record.CloseFrames();

@@ -35,11 +35,15 @@ std::string VFormat(const char* format, va_list args) {
     return text;
 }
 
-std::string Num(long long value) { return std::to_string(value); }
+std::string Num(long long value) {
+    return std::to_string(value);
+}
 
 }  // namespace
 
-std::string ArgText(const char* text) { return text ? std::string(text) : std::string("<null>"); }
+std::string ArgText(const char* text) {
+    return text ? std::string(text) : std::string("<null>");
+}
 
 std::string ArgPointer(const void* pointer) {
     char text[32];
@@ -142,37 +146,37 @@ KEFO_Params* __cdecl HostRecord::FindRecordByWindow(HWND window) {
 LRESULT CALLBACK HostRecord::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* info = reinterpret_cast<FrameInfo*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
-    case WM_NCCREATE: {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        break;
-    }
-    case WM_PARENTNOTIFY:
-        // Fit the frame around the dialog the add-on creates in it.
-        if (LOWORD(wParam) == WM_CREATE) {
-            RECT child;
-            GetWindowRect(reinterpret_cast<HWND>(lParam), &child);
-            RECT frame = {0, 0, child.right - child.left, child.bottom - child.top};
-            AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
-                               static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
-            SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        case WM_NCCREATE: {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+            break;
         }
-        break;
-    case WM_CLOSE:
-        if (info) {
-            info->record->UserClosesFrame(info->index);
-            return 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        if (info) {
-            info->record->FrameDestroyed(window);
-            delete info;
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        }
-        break;
+        case WM_PARENTNOTIFY:
+            // Fit the frame around the dialog the add-on creates in it.
+            if (LOWORD(wParam) == WM_CREATE) {
+                RECT child;
+                GetWindowRect(reinterpret_cast<HWND>(lParam), &child);
+                RECT frame = {0, 0, child.right - child.left, child.bottom - child.top};
+                AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)),
+                                   FALSE, static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+                SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left,
+                             frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            break;
+        case WM_CLOSE:
+            if (info) {
+                info->record->UserClosesFrame(info->index);
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY:
+            if (info) {
+                info->record->FrameDestroyed(window);
+                delete info;
+                SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            }
+            break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -194,9 +198,9 @@ HWND HostRecord::CreateFrame(int frameIndex, const char* title, DWORD style, int
     if (!frameClass) return nullptr;
 
     auto* info = new FrameInfo{this, frameIndex};
-    HWND frame = CreateWindowExA(0, "KefoHostSimFrame", title ? title : "", style, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, 320, 240, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), info);
+    HWND frame =
+        CreateWindowExA(0, "KefoHostSimFrame", title ? title : "", style, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 320, 240, nullptr, nullptr, GetModuleHandleW(nullptr), info);
     if (!frame) {
         delete info;
         return nullptr;
@@ -242,7 +246,9 @@ void HostRecord::UnregisterWindow(HWND dialog) {
 
 // --- information ----------------------------------------------------------
 
-void HostRecord::SetHelpFile(const char* fileName) { Record(4, "SetHelpFile", {ArgText(fileName)}); }
+void HostRecord::SetHelpFile(const char* fileName) {
+    Record(4, "SetHelpFile", {ArgText(fileName)});
+}
 
 void HostRecord::AddCompanionFile(const char* fileName) {
     Record(5, "AddCompanionFile", {ArgText(fileName)});
@@ -301,7 +307,9 @@ void HostRecord::AddMenuItem(int itemId, int parent, const char* caption, int po
     menuItems_.push_back(MenuItem{itemId, parent, ArgText(caption), popup});
 }
 
-void HostRecord::ShowHelp(int contextNumber) { Record(15, "ShowHelp", {ArgHex(static_cast<unsigned long>(contextNumber))}); }
+void HostRecord::ShowHelp(int contextNumber) {
+    Record(15, "ShowHelp", {ArgHex(static_cast<unsigned long>(contextNumber))});
+}
 
 void HostRecord::RefreshState() {
     Record(16, "RefreshState", {});
@@ -332,8 +340,8 @@ void HostRecord::FormatText(const char* format, ...) {
 void HostRecord::FormatErrorText(DWORD errorCode, const char* function, const char* argument) {
     Record(20, "FormatErrorText", {Num(errorCode), ArgText(function), ArgText(argument)});
     char system[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode, 0,
-                   system, sizeof system, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode,
+                   0, system, sizeof system, nullptr);
     std::string text = ArgText(function);
     if (argument) text += std::string("(") + argument + ")";
     text += " failed: ";
@@ -370,7 +378,8 @@ void HostRecord::FreeAudio(void* buffer) {
     if (audioBuffers_.erase(buffer)) {
         std::free(buffer);
     } else {
-        audioFaults_.push_back("FreeAudio of a buffer the host does not own: " + ArgPointer(buffer));
+        audioFaults_.push_back("FreeAudio of a buffer the host does not own: " +
+                               ArgPointer(buffer));
     }
 }
 
@@ -379,30 +388,68 @@ void HostRecord::FreeAudio(void* buffer) {
 int HostRecord::HostSlot6(int a, int b, int c, int d, int e, int f, int g, int h, int i) {
     return Stub(6, {Num(a), Num(b), Num(c), Num(d), Num(e), Num(f), Num(g), Num(h), Num(i)});
 }
-int HostRecord::HostSlot13(int a) { return Stub(13, {Num(a)}); }
-int HostRecord::HostSlot14(int a) { return Stub(14, {Num(a)}); }
-int HostRecord::HostSlot21(int a, int b, int c) { return Stub(21, {Num(a), Num(b), Num(c)}); }
-int HostRecord::HostSlot26(int a, int b, int c, int d) { return Stub(26, {Num(a), Num(b), Num(c), Num(d)}); }
+int HostRecord::HostSlot13(int a) {
+    return Stub(13, {Num(a)});
+}
+int HostRecord::HostSlot14(int a) {
+    return Stub(14, {Num(a)});
+}
+int HostRecord::HostSlot21(int a, int b, int c) {
+    return Stub(21, {Num(a), Num(b), Num(c)});
+}
+int HostRecord::HostSlot26(int a, int b, int c, int d) {
+    return Stub(26, {Num(a), Num(b), Num(c), Num(d)});
+}
 int HostRecord::HostSlot27(int a, int b, int c, int d, int e, int f, int g, int h, int i) {
     return Stub(27, {Num(a), Num(b), Num(c), Num(d), Num(e), Num(f), Num(g), Num(h), Num(i)});
 }
-int HostRecord::HostSlot28(int a) { return Stub(28, {Num(a)}); }
-int HostRecord::HostSlot29(int a, int b) { return Stub(29, {Num(a), Num(b)}); }
-int HostRecord::HostSlot30() { return Stub(30, {}); }
-int HostRecord::HostSlot31(int a, int b) { return Stub(31, {Num(a), Num(b)}); }
-int HostRecord::HostSlot32(int a, int b) { return Stub(32, {Num(a), Num(b)}); }
-int HostRecord::HostSlot33() { return Stub(33, {}); }
-int HostRecord::HostSlot34(int a, int b) { return Stub(34, {Num(a), Num(b)}); }
-int HostRecord::HostSlot35(int a) { return Stub(35, {Num(a)}); }
-int HostRecord::HostSlot36(int a, int b) { return Stub(36, {Num(a), Num(b)}); }
-int HostRecord::HostSlot37(int a, int b, int c) { return Stub(37, {Num(a), Num(b), Num(c)}); }
-int HostRecord::HostSlot38(int a) { return Stub(38, {Num(a)}); }
-int HostRecord::HostSlot39(int a, int b, int c) { return Stub(39, {Num(a), Num(b), Num(c)}); }
+int HostRecord::HostSlot28(int a) {
+    return Stub(28, {Num(a)});
+}
+int HostRecord::HostSlot29(int a, int b) {
+    return Stub(29, {Num(a), Num(b)});
+}
+int HostRecord::HostSlot30() {
+    return Stub(30, {});
+}
+int HostRecord::HostSlot31(int a, int b) {
+    return Stub(31, {Num(a), Num(b)});
+}
+int HostRecord::HostSlot32(int a, int b) {
+    return Stub(32, {Num(a), Num(b)});
+}
+int HostRecord::HostSlot33() {
+    return Stub(33, {});
+}
+int HostRecord::HostSlot34(int a, int b) {
+    return Stub(34, {Num(a), Num(b)});
+}
+int HostRecord::HostSlot35(int a) {
+    return Stub(35, {Num(a)});
+}
+int HostRecord::HostSlot36(int a, int b) {
+    return Stub(36, {Num(a), Num(b)});
+}
+int HostRecord::HostSlot37(int a, int b, int c) {
+    return Stub(37, {Num(a), Num(b), Num(c)});
+}
+int HostRecord::HostSlot38(int a) {
+    return Stub(38, {Num(a)});
+}
+int HostRecord::HostSlot39(int a, int b, int c) {
+    return Stub(39, {Num(a), Num(b), Num(c)});
+}
 int HostRecord::HostSlot40(int a, int b, int c, int d, int e) {
     return Stub(40, {Num(a), Num(b), Num(c), Num(d), Num(e)});
 }
-int HostRecord::HostSlot41(int a, int b) { return Stub(41, {Num(a), Num(b)}); }
-int HostRecord::HostSlot42(int a, int b) { return Stub(42, {Num(a), Num(b)}); }
-int HostRecord::HostSlot43() { return Stub(43, {}); }
+int HostRecord::HostSlot41(int a, int b) {
+    return Stub(41, {Num(a), Num(b)});
+}
+int HostRecord::HostSlot42(int a, int b) {
+    return Stub(42, {Num(a), Num(b)});
+}
+int HostRecord::HostSlot43() {
+    return Stub(43, {});
+}
 
 }  // namespace hostsim

@@ -59,10 +59,12 @@ std::string FormatInfoReply(const InfoReply& reply) {
     std::string out = "file=" + reply.file + "\n";
     if (!reply.error.empty()) return out + "error=" + reply.error + "\n\n";
     out += "result=" + std::to_string(reply.result) + "\n";
-    if (reply.result != 1) return out + "error=information query answered " +
-                                  std::to_string(reply.result) + ", not 1\n\n";
+    if (reply.result != 1)
+        return out + "error=information query answered " + std::to_string(reply.result) +
+               ", not 1\n\n";
     std::string companions;
-    for (const auto& name : reply.companionFiles) companions += (companions.empty() ? "" : ";") + name;
+    for (const auto& name : reply.companionFiles)
+        companions += (companions.empty() ? "" : ";") + name;
     out += "displayName=" + reply.displayName + "\n";
     out += "idString=" + reply.idString + "\n";
     out += "addOnKind=" + std::to_string(reply.addOnKind) + "\n";
@@ -73,7 +75,8 @@ std::string FormatInfoReply(const InfoReply& reply) {
     out += "requiredEdition=" + std::to_string(reply.requiredEdition) + "\n";
     out += "buildNumber=" + std::to_string(reply.buildNumber) + "\n";
     out += "betaFlag=" + std::to_string(reply.betaFlag) + "\n";
-    out += "helpFile=" + (reply.setHelpFileCalls ? reply.helpFile : std::string("<not named>")) + "\n";
+    out +=
+        "helpFile=" + (reply.setHelpFileCalls ? reply.helpFile : std::string("<not named>")) + "\n";
     out += "companionFiles=" + companions + "\n\n";
     return out;
 }

@@ -28,7 +28,8 @@ struct InfoReply {
     std::vector<std::string> companionFiles;
 };
 
-InfoReply QueryInfo(const std::wstring& path, kefo::VersionWord hostVersion = kefo::kHostVersion8_0);
+InfoReply QueryInfo(const std::wstring& path,
+                    kefo::VersionWord hostVersion = kefo::kHostVersion8_0);
 
 // The reply as key=value lines, ending in a blank line.
 std::string FormatInfoReply(const InfoReply& reply);

@@ -93,10 +93,14 @@ int RunProcessCommand(int argc, wchar_t** argv) {
             options.bypass = true;
         } else if (arg == "--use") {
             if (!value(text)) return Fail("--use needs playback, recording or saving");
-            if (text == "playback") options.use = EqualizerUse::kPlayback;
-            else if (text == "recording") options.use = EqualizerUse::kRecording;
-            else if (text == "saving") options.use = EqualizerUse::kSaving;
-            else return Fail("--use needs playback, recording or saving, not " + text);
+            if (text == "playback")
+                options.use = EqualizerUse::kPlayback;
+            else if (text == "recording")
+                options.use = EqualizerUse::kRecording;
+            else if (text == "saving")
+                options.use = EqualizerUse::kSaving;
+            else
+                return Fail("--use needs playback, recording or saving, not " + text);
         } else if (arg == "--block") {
             if (!value(text) || !ParseBlocks(text, blocks))
                 return Fail("--block needs N or MIN-MAX sample frames (1 to 1048576)");
@@ -109,7 +113,8 @@ int RunProcessCommand(int argc, wchar_t** argv) {
             files.push_back(arg);
         }
     }
-    if (files.size() != 2) return Fail(std::string("an input and an output file are needed\n") + kUsage);
+    if (files.size() != 2)
+        return Fail(std::string("an input and an output file are needed\n") + kUsage);
 
     WavAudio input, output;
     std::string error;

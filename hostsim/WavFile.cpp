@@ -17,7 +17,9 @@ constexpr int kMaxRate = 192000;
 std::uint32_t Read32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t Read16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Read16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 void Put32(std::vector<unsigned char>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
@@ -26,7 +28,9 @@ void Put16(std::vector<unsigned char>& out, std::uint16_t v) {
     out.push_back(static_cast<unsigned char>(v));
     out.push_back(static_cast<unsigned char>(v >> 8));
 }
-void PutTag(std::vector<unsigned char>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<unsigned char>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 
 struct Format {
     std::uint16_t tag = 0;
@@ -50,7 +54,8 @@ bool DecodeSamples(const Format& format, const unsigned char* data, std::size_t 
             samples[i] = static_cast<std::int16_t>(Read16(p)) / 32768.0f;
         } else {
             std::int32_t v = static_cast<std::int32_t>((p[0] << 8) | (p[1] << 16) |
-                                                       (static_cast<std::uint32_t>(p[2]) << 24)) >> 8;
+                                                       (static_cast<std::uint32_t>(p[2]) << 24)) >>
+                             8;
             samples[i] = static_cast<float>(v / 8388608.0);
         }
     }
@@ -160,7 +165,8 @@ std::vector<unsigned char> EncodeFloatWav(const WavAudio& audio) {
     Put16(out, 0);
     PutTag(out, "fact");
     Put32(out, 4);
-    Put32(out, static_cast<std::uint32_t>(audio.samples.size() / (audio.channels ? audio.channels : 1)));
+    Put32(out,
+          static_cast<std::uint32_t>(audio.samples.size() / (audio.channels ? audio.channels : 1)));
     PutTag(out, "data");
     Put32(out, dataBytes);
     for (float sample : audio.samples) {

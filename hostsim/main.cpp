@@ -14,10 +14,11 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: hostsim info DLL...\n"
-               "       hostsim process [options] INPUT.wav OUTPUT.wav   (--help for the options)\n"
-               "       hostsim demo [--addon PATH] [--out FOLDER]\n",
-               stderr);
+    std::fputs(
+        "usage: hostsim info DLL...\n"
+        "       hostsim process [options] INPUT.wav OUTPUT.wav   (--help for the options)\n"
+        "       hostsim demo [--addon PATH] [--out FOLDER]\n",
+        stderr);
     return 2;
 }
 

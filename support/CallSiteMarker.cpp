@@ -2,10 +2,8 @@
 
 namespace kefo {
 
-__attribute__((noinline)) CallSiteMarker& FillMarker(CallSiteMarker& marker,
-                                                     const char* sourcePath,
-                                                     std::uint32_t pathLength,
-                                                     std::int32_t line) {
+__attribute__((noinline)) CallSiteMarker& FillMarker(CallSiteMarker& marker, const char* sourcePath,
+                                                     std::uint32_t pathLength, std::int32_t line) {
     marker.magic = kMarkerRunning;
     marker.sourcePath = sourcePath;
     marker.pathLength = pathLength;

@@ -25,12 +25,12 @@ enum : std::uint32_t {
 };
 
 struct CallSiteMarker {
-    std::uint32_t magic;        // kMarkerRunning or kMarkerUnwound
-    const char* sourcePath;     // the build's path text of the source file
-    std::uint32_t pathLength;   // characters of sourcePath, without the NUL
-    std::int32_t line;          // line of the marker in that file
-    const void* codeAddress;    // return address of the Fill call
-    std::uint32_t reserved;     // always 0
+    std::uint32_t magic;       // kMarkerRunning or kMarkerUnwound
+    const char* sourcePath;    // the build's path text of the source file
+    std::uint32_t pathLength;  // characters of sourcePath, without the NUL
+    std::int32_t line;         // line of the marker in that file
+    const void* codeAddress;   // return address of the Fill call
+    std::uint32_t reserved;    // always 0
 };
 
 #if defined(__i386__)
@@ -39,8 +39,8 @@ static_assert(sizeof(CallSiteMarker) == 24, "the marker is a 24-byte stack recor
 
 // Writes the six fields; the code address is the caller's return address, so
 // Fill is a real call (never inlined) and stays a handful of stores.
-CallSiteMarker& FillMarker(CallSiteMarker& marker, const char* sourcePath,
-                           std::uint32_t pathLength, std::int32_t line);
+CallSiteMarker& FillMarker(CallSiteMarker& marker, const char* sourcePath, std::uint32_t pathLength,
+                           std::int32_t line);
 
 // One-way switch to kMarkerUnwound.
 void MarkUnwound(CallSiteMarker& marker);
@@ -64,10 +64,10 @@ private:
 
 }  // namespace kefo
 
-#define KEFO_MARK_FILL()                                                                   \
-    ::kefo::CallSiteMarker kefoCallSiteMarker_;                                            \
+#define KEFO_MARK_FILL()                        \
+    ::kefo::CallSiteMarker kefoCallSiteMarker_; \
     ::kefo::FillMarker(kefoCallSiteMarker_, __FILE__, sizeof(__FILE__) - 1, __LINE__)
 
-#define KEFO_MARK()                                                                        \
-    KEFO_MARK_FILL();                                                                      \
+#define KEFO_MARK()   \
+    KEFO_MARK_FILL(); \
     ::kefo::MarkerUnwindGuard kefoMarkerGuard_(kefoCallSiteMarker_)

@@ -28,9 +28,9 @@ INT_PTR OnDestroy(HWND dialog) {
 
 INT_PTR CALLBACK AnalyzerDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<KEFO_Params*>(lParam));
-    case WM_DESTROY: return OnDestroy(dialog);
-    default: return FALSE;
+        case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<KEFO_Params*>(lParam));
+        case WM_DESTROY: return OnDestroy(dialog);
+        default: return FALSE;
     }
 }
 

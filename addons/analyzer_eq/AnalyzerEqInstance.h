@@ -26,21 +26,21 @@ struct AnalyzerEqInstance {
     SpectrumBand analyzerResults[kAnalyzerBandCount]{};
     int peakPositions[kAnalyzerBandCount]{};
     int peakAges[kAnalyzerBandCount]{};
-    HeapArray<unsigned> colourRamp;     // pixel values of the bar colours
-    int analyzerFill = 0;               // samples gathered in analyzerFrame
+    HeapArray<unsigned> colourRamp;        // pixel values of the bar colours
+    int analyzerFill = 0;                  // samples gathered in analyzerFrame
     HeapArray<float> analyzerFrameBuffer;  // GetFrameLength() floats
     CSpectrumAn analyzer;
 
     // Equalizer windows and its DSP state.
-    HWND equalizerDialog = nullptr;       // modeless, kinds 0 and 2
+    HWND equalizerDialog = nullptr;  // modeless, kinds 0 and 2
     HWND equalizerFrame = nullptr;
     HWND modalEqualizerDialog = nullptr;  // kind 1, only while it runs
     GraphicEqConfig equalizerConfig{};
-    int blockFill = 0;                    // samples gathered in the block buffer
-    int pendingSkip = 0;                  // output samples still to drop
-    HeapArray<float> blockBuffer;         // GetBlockLength() floats
+    int blockFill = 0;             // samples gathered in the block buffer
+    int pendingSkip = 0;           // output samples still to drop
+    HeapArray<float> blockBuffer;  // GetBlockLength() floats
     CGraphicEqFIR equalizer;
-    bool audioAllocationFailed = false;   // reported; cleared by the next success
+    bool audioAllocationFailed = false;  // reported; cleared by the next success
 
     AnalyzerEqSettings settings = DefaultSettings();
     AnalyzerEqSettings savedSettings = DefaultSettings();  // restored by the modal Cancel

@@ -15,7 +15,7 @@ enum SettingsElement : int {
     kUseRecording = 5,    // equalizer used when recording
     kUseSaving = 6,       // equalizer used when saving ("Apply to file")
     kBypass = 7,
-    kFirstGain = 8,       // gains of bands 1 to 9 in dB, elements 8 to 16
+    kFirstGain = 8,  // gains of bands 1 to 9 in dB, elements 8 to 16
     kSettingsCount = 17,
 };
 
@@ -47,7 +47,8 @@ inline AnalyzerEqSettings DefaultSettings() {
 // A stored array is adopted only with the right count and signature and
 // nothing but finite numbers in it.
 inline bool IsAdoptable(int count, const float* values) {
-    if (count != kSettingsCount || !values || values[kSignature] != kSettingsSignature) return false;
+    if (count != kSettingsCount || !values || values[kSignature] != kSettingsSignature)
+        return false;
     for (int i = 0; i < kSettingsCount; ++i)
         if (!std::isfinite(values[i])) return false;
     return true;

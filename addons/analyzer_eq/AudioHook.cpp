@@ -56,7 +56,8 @@ void PrepareAnalyzer(KEFO_Params* record, int channels, int rate) {
     KEFO_MARK();
     AnalyzerEqInstance* instance = InstanceOf(record);
     SpectrumAnConfig& config = instance->analyzerConfig;
-    if (AnalyzerReady(*instance) && config.sampleRate == rate && config.channels == channels) return;
+    if (AnalyzerReady(*instance) && config.sampleRate == rate && config.channels == channels)
+        return;
     config.sampleRate = rate;
     config.channels = channels;
     instance->analyzerFrameBuffer.Free();
@@ -77,7 +78,8 @@ void PrepareEqualizer(KEFO_Params* record, int channels, int rate) {
     KEFO_MARK();
     AnalyzerEqInstance* instance = InstanceOf(record);
     GraphicEqConfig& config = instance->equalizerConfig;
-    if (EqualizerReady(*instance) && config.sampleRate == rate && config.channels == channels) return;
+    if (EqualizerReady(*instance) && config.sampleRate == rate && config.channels == channels)
+        return;
     config.sampleRate = rate;
     config.channels = channels;
     instance->blockBuffer.Free();
@@ -134,7 +136,9 @@ int FeedAnalyzer(KEFO_Params* record) {
     return kResultHandled;
 }
 
-int OnEqualize(KEFO_Params* record) { return EqualizeBlock(record); }
+int OnEqualize(KEFO_Params* record) {
+    return EqualizeBlock(record);
+}
 
 int EqualizeBlock(KEFO_Params* record) {
     KEFO_MARK();
@@ -164,7 +168,8 @@ int EqualizeBlock(KEFO_Params* record) {
     float* out = nullptr;
     if (outLength > 0) {
         const std::int64_t bytes = outLength * std::int64_t{sizeof(float)};
-        if (bytes <= INT_MAX) out = static_cast<float*>(record->AllocateAudio(static_cast<int>(bytes)));
+        if (bytes <= INT_MAX)
+            out = static_cast<float*>(record->AllocateAudio(static_cast<int>(bytes)));
         if (!out) {
             // The host's block goes back as it came; the stream starts over.
             ReportAllocationFailure(record, bytes);

@@ -58,10 +58,10 @@ INT_PTR OnCommand(HWND dialog, int control) {
 
 INT_PTR CALLBACK EqualizerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<KEFO_Params*>(lParam));
-    case WM_DESTROY: return OnDestroy(dialog);
-    case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
-    default: return FALSE;
+        case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<KEFO_Params*>(lParam));
+        case WM_DESTROY: return OnDestroy(dialog);
+        case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
+        default: return FALSE;
     }
 }
 

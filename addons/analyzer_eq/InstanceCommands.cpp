@@ -14,9 +14,9 @@
 
 namespace kefo {
 
-const double kAnalyzerBandEdges[kAnalyzerBandCount] = {
-    46,   76,   106,  148,  210,  300,  420,   595,   840,   1190,
-    1680, 2380, 3360, 4755, 6725, 9510, 13450, 17500, 22050};
+const double kAnalyzerBandEdges[kAnalyzerBandCount] = {46,   76,   106,   148,   210,  300,  420,
+                                                       595,  840,  1190,  1680,  2380, 3360, 4755,
+                                                       6725, 9510, 13450, 17500, 22050};
 const double kEqualizerBandCentres[kBandCount] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
 namespace {
@@ -44,8 +44,9 @@ void LoadIndicatorBitmaps(AnalyzerEqInstance& instance) {
     instance.indicatorOn.Reset(static_cast<HBITMAP>(
         LoadImageA(ModuleHandle(), MAKEINTRESOURCEA(IDB_INDICATOR_ON), IMAGE_BITMAP, 0, 0,
                    LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT)));
-    instance.indicatorOff.Reset(static_cast<HBITMAP>(LoadImageA(
-        ModuleHandle(), MAKEINTRESOURCEA(IDB_INDICATOR_OFF), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
+    instance.indicatorOff.Reset(
+        static_cast<HBITMAP>(LoadImageA(ModuleHandle(), MAKEINTRESOURCEA(IDB_INDICATOR_OFF),
+                                        IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
 }
 
 void FreeIndicatorBitmaps(AnalyzerEqInstance& instance) {
@@ -186,11 +187,11 @@ int OnSetMenuItem(KEFO_Params* record) {
 int OnMenuCommand(KEFO_Params* record) {
     KEFO_MARK();
     switch (record->menuItemId) {
-    case kMenuAnalyzer: ToggleAnalyzerWindow(record); break;
-    case kMenuEqualizer:
-    case kMenuDialogEqualizer: ToggleEqualizerWindow(record); break;
-    case kMenuHelp: record->ShowHelp(kHelpTopicAddOn); break;
-    default: break;
+        case kMenuAnalyzer: ToggleAnalyzerWindow(record); break;
+        case kMenuEqualizer:
+        case kMenuDialogEqualizer: ToggleEqualizerWindow(record); break;
+        case kMenuHelp: record->ShowHelp(kHelpTopicAddOn); break;
+        default: break;
     }
     return kResultHandled;
 }

@@ -20,42 +20,63 @@ int Dispatch(KEFO_Params* record) {
     // Every other known code works on an instance. A host that sends one
     // without a live context gets "handled" and nothing happens.
     switch (code) {
-    case kCmdDestroyInstance: case kCmdFrameClosed: case kCmdNone5: case kCmdQueryMenuItem:
-    case kCmdSetMenuItem: case kCmdMenuCommand: case kCmdSettingsChanged:
-    case kCmdSettingsApplied: case kCmdSetParameters: case kCmdStateChanged: case kCmdAbout:
-    case kCmdColorsChanged: case kCmdAnalyzeFeedA: case kCmdAnalyzeFeedB:
-    case kCmdProcessRecording: case kCmdProcessPlayback: case kCmdProcessSaving:
-        if (!record->context) return kResultHandled;
-        break;
-    default:
-        return kResultUnknown;
+        case kCmdDestroyInstance:
+        case kCmdFrameClosed:
+        case kCmdNone5:
+        case kCmdQueryMenuItem:
+        case kCmdSetMenuItem:
+        case kCmdMenuCommand:
+        case kCmdSettingsChanged:
+        case kCmdSettingsApplied:
+        case kCmdSetParameters:
+        case kCmdStateChanged:
+        case kCmdAbout:
+        case kCmdColorsChanged:
+        case kCmdAnalyzeFeedA:
+        case kCmdAnalyzeFeedB:
+        case kCmdProcessRecording:
+        case kCmdProcessPlayback:
+        case kCmdProcessSaving:
+            if (!record->context) return kResultHandled;
+            break;
+        default: return kResultUnknown;
     }
 
     switch (code) {
-    case kCmdDestroyInstance: return OnDestroy(record);
-    case kCmdFrameClosed: return OnFrameClosed(record);
-    case kCmdQueryMenuItem: return OnQueryMenuItem(record);
-    case kCmdSetMenuItem: return OnSetMenuItem(record);
-    case kCmdMenuCommand: return OnMenuCommand(record);
-    case kCmdSettingsChanged: return OnSettingsChanged(record);
-    case kCmdSettingsApplied: return OnSettingsApplied(record);
-    case kCmdSetParameters: return OnSetParameters(record);
-    case kCmdStateChanged: return OnStateChanged(record);
-    case kCmdColorsChanged: return OnColorsChanged(record);
-    case kCmdAnalyzeFeedA: case kCmdAnalyzeFeedB: return OnAnalyzeFeed(record);
-    case kCmdProcessRecording: case kCmdProcessPlayback: case kCmdProcessSaving:
-        return OnEqualize(record);
-    default:  // 5 and, until the About box exists, 13
-        return kResultHandled;
+        case kCmdDestroyInstance: return OnDestroy(record);
+        case kCmdFrameClosed: return OnFrameClosed(record);
+        case kCmdQueryMenuItem: return OnQueryMenuItem(record);
+        case kCmdSetMenuItem: return OnSetMenuItem(record);
+        case kCmdMenuCommand: return OnMenuCommand(record);
+        case kCmdSettingsChanged: return OnSettingsChanged(record);
+        case kCmdSettingsApplied: return OnSettingsApplied(record);
+        case kCmdSetParameters: return OnSetParameters(record);
+        case kCmdStateChanged: return OnStateChanged(record);
+        case kCmdColorsChanged: return OnColorsChanged(record);
+        case kCmdAnalyzeFeedA:
+        case kCmdAnalyzeFeedB: return OnAnalyzeFeed(record);
+        case kCmdProcessRecording:
+        case kCmdProcessPlayback:
+        case kCmdProcessSaving: return OnEqualize(record);
+        default:  // 5 and, until the About box exists, 13
+            return kResultHandled;
     }
 }
 
 }  // namespace
 
-HINSTANCE ModuleHandle() { return g_module; }
-void SetModuleHandle(HINSTANCE module) { g_module = module; }
-KEFO_FindRecordByWindow WindowToRecord() { return g_windowToRecord; }
-void SetWindowToRecord(KEFO_FindRecordByWindow find) { g_windowToRecord = find; }
+HINSTANCE ModuleHandle() {
+    return g_module;
+}
+void SetModuleHandle(HINSTANCE module) {
+    g_module = module;
+}
+KEFO_FindRecordByWindow WindowToRecord() {
+    return g_windowToRecord;
+}
+void SetWindowToRecord(KEFO_FindRecordByWindow find) {
+    g_windowToRecord = find;
+}
 
 KEFO_Params* RecordOfDialog(HWND dialog) {
     KEFO_Params* record = g_windowToRecord ? g_windowToRecord(dialog) : nullptr;

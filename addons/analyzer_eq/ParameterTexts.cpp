@@ -33,6 +33,8 @@ const char* const kPointers[kSettingsCount] = {
 
 }  // namespace
 
-const char* const* ParameterTexts() { return kPointers; }
+const char* const* ParameterTexts() {
+    return kPointers;
+}
 
 }  // namespace kefo

@@ -16,9 +16,13 @@ constexpr int kTextApplyOn = IDS_APPLY_TO_FILE_ON;
 constexpr int kTextApplyOff = IDS_APPLY_TO_FILE_OFF;
 
 // Host values that are not finite never reach the filter: they count as 0.
-float Finite(float value) { return std::isfinite(value) ? value : 0.0f; }
+float Finite(float value) {
+    return std::isfinite(value) ? value : 0.0f;
+}
 
-bool IsFlag(float value) { return value == 0.0f || value == 1.0f; }
+bool IsFlag(float value) {
+    return value == 0.0f || value == 1.0f;
+}
 
 // Copies elements [first, kSettingsCount) from the host, gains clamped to the
 // sliders' range.
@@ -36,9 +40,9 @@ void SwitchApplyToFile(KEFO_Params* record, bool on) {
     const float oldSaving = settings[kUseSaving];
     settings[kUseSaving] = on ? 1.0f : 0.0f;
     settings[kUseForPlayback] = on ? 0.0f : 1.0f;
-    const int accepted =
-        record->StoreSettings(kSettingsCount, settings.values, on ? kStoreSwitchOn : kStoreSwitchOff,
-                              LoadText(on ? kTextApplyOn : kTextApplyOff).text);
+    const int accepted = record->StoreSettings(kSettingsCount, settings.values,
+                                               on ? kStoreSwitchOn : kStoreSwitchOff,
+                                               LoadText(on ? kTextApplyOn : kTextApplyOff).text);
     HWND dialog = instance->equalizerDialog;
     if (accepted) {
         if (dialog)
@@ -51,7 +55,8 @@ void SwitchApplyToFile(KEFO_Params* record, bool on) {
     settings[kUseForPlayback] = oldPlayback;
     settings[kUseSaving] = oldSaving;
     if (dialog) {
-        CheckDlgButton(dialog, IDC_EQ_APPLY_TO_FILE, oldSaving == 1.0f ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, IDC_EQ_APPLY_TO_FILE,
+                       oldSaving == 1.0f ? BST_CHECKED : BST_UNCHECKED);
         record->ShowMessage(dialog, record->hostText, kMessageWarning, kButtonsOk);
     }
 }
@@ -115,8 +120,7 @@ int OnSetParameters(KEFO_Params* record) {
         const bool switchingOn = v[kUseSaving] == 1.0f;
         bool anyGain = false;
         for (int band = 0; band < kBandCount; ++band) anyGain |= v[kFirstGain + band] != 0.0f;
-        if (switchingOn &&
-            (!(record->fileOutputValue > 0.0) || v[kBypass] == 1.0f || !anyGain))
+        if (switchingOn && (!(record->fileOutputValue > 0.0) || v[kBypass] == 1.0f || !anyGain))
             return kResultHandled;
         if (HWND dialog = instance->equalizerDialog)
             CheckDlgButton(dialog, IDC_EQ_APPLY_TO_FILE, switchingOn ? BST_CHECKED : BST_UNCHECKED);

@@ -171,8 +171,9 @@ void ToggleEqualizerWindow(KEFO_Params* record) {
     if (!frame) return;
     GiveFrameIcon(frame);
     instance->equalizerFrame = frame;
-    HWND dialog = CreateDialogIndirectParamW(ModuleHandle(), dialogTemplate, frame,
-                                             &EqualizerDialogProc, reinterpret_cast<LPARAM>(record));
+    HWND dialog =
+        CreateDialogIndirectParamW(ModuleHandle(), dialogTemplate, frame, &EqualizerDialogProc,
+                                   reinterpret_cast<LPARAM>(record));
     instance->equalizerDialog = dialog;
     if (dialog) FitFrameToDialog(frame, dialog);
     instance->settings[kEqualizerOpen] = 1.0f;

@@ -13,8 +13,12 @@ using VersionWord = std::uint32_t;
 constexpr VersionWord PackVersion(unsigned major, unsigned minor) {
     return (static_cast<VersionWord>(major & 0xFFFFu) << 16) | (minor & 0xFFFFu);
 }
-constexpr unsigned VersionMajor(VersionWord v) { return v >> 16; }
-constexpr unsigned VersionMinor(VersionWord v) { return v & 0xFFFFu; }
+constexpr unsigned VersionMajor(VersionWord v) {
+    return v >> 16;
+}
+constexpr unsigned VersionMinor(VersionWord v) {
+    return v & 0xFFFFu;
+}
 
 // Writes "major.minor" into text (at most size bytes, NUL included) and
 // returns the characters the full text needs, as snprintf does.
@@ -30,7 +34,9 @@ inline std::string VersionText(VersionWord v) {
 }
 
 // The settings signature: an add-on's version word as a float (1.1 -> 65537.0).
-constexpr float VersionSignature(VersionWord v) { return static_cast<float>(v); }
+constexpr float VersionSignature(VersionWord v) {
+    return static_cast<float>(v);
+}
 
 constexpr VersionWord kHostVersion5_2 = PackVersion(5, 2);
 constexpr VersionWord kHostVersion5_3 = PackVersion(5, 3);

@@ -18,10 +18,12 @@ TEST(DemoSignal, HasOneSettledToneSegmentPerFrequency) {
         EXPECT_LE(tone.firstFrame + tone.frameCount, frames);
         // Both channels carry the tone at 0.25 full scale.
         EXPECT_NEAR(ToneAmplitude(signal.samples, 2, 1, tone.frequency, 8000, tone.firstFrame,
-                                  tone.frameCount), 0.25, 0.005);
+                                  tone.frameCount),
+                    0.25, 0.005);
     }
     EXPECT_NEAR(ToneAmplitude(signal.samples, 2, 0, 1000, 8000, signal.tones[0].firstFrame,
-                              signal.tones[0].frameCount), 0.0, 0.005);  // 100 Hz stretch
+                              signal.tones[0].frameCount),
+                0.0, 0.005);  // 100 Hz stretch
 }
 
 TEST(DemoSignal, GainOfAScaledCopyIsItsScaleInDb) {
@@ -38,7 +40,8 @@ TEST(DemoSignal, LatencyFindsTheShiftOfADelayedCopy) {
         std::vector<float> moved(signal.samples.size(), 0.0f);
         for (std::size_t i = 0; i < moved.size(); ++i) {
             const long long from = static_cast<long long>(i) - 2LL * shift;
-            if (from >= 0 && from < static_cast<long long>(moved.size())) moved[i] = signal.samples[from];
+            if (from >= 0 && from < static_cast<long long>(moved.size()))
+                moved[i] = signal.samples[from];
         }
         EXPECT_EQ(MeasureLatency(signal.samples, moved, 2, 4000, 64), shift);
     }

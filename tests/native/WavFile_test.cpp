@@ -13,12 +13,15 @@ using hostsim::WavAudio;
 void Put(std::vector<unsigned char>& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
-void Tag(std::vector<unsigned char>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void Tag(std::vector<unsigned char>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 
 // A minimal file: RIFF header, a format chunk of formatSize bytes, an odd
 // chunk to skip, then data.
 std::vector<unsigned char> MakeWav(int tag, int channels, int rate, int bits,
-                                   const std::vector<unsigned char>& data, bool extensible = false) {
+                                   const std::vector<unsigned char>& data,
+                                   bool extensible = false) {
     std::vector<unsigned char> out;
     Tag(out, "RIFF");
     Put(out, 0, 4);  // writers often leave this wrong; readers must not care

@@ -116,7 +116,8 @@ TEST(HostSimProgram, InfoPrintsEachDllAndGoesOnAfterFailures) {
     EXPECT_NE(run.exitCode, 0u);
     const std::string& out = run.output;
     EXPECT_NE(out.find("not_a_dll.dll\nerror=cannot load"), std::string::npos) << out;
-    EXPECT_NE(out.find("KEFO_NoExport.dll\nerror=no KEFO_Processing export"), std::string::npos) << out;
+    EXPECT_NE(out.find("KEFO_NoExport.dll\nerror=no KEFO_Processing export"), std::string::npos)
+        << out;
     EXPECT_NE(out.find("displayName=Probe Add-on\n"), std::string::npos) << out;
     EXPECT_NE(out.find("addOnVersion=0x00010001 1.1\n"), std::string::npos) << out;
     EXPECT_NE(out.find("minHostVersion=0x00070000 7.0\n"), std::string::npos) << out;

@@ -108,7 +108,8 @@ std::vector<double> TestSignal(int blockLength, int signalBlocks, int silentBloc
 
 double MaxAbsDifference(const std::vector<double>& a, const std::vector<double>& b) {
     double worst = 0;
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) worst = std::max(worst, std::fabs(a[i] - b[i]));
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        worst = std::max(worst, std::fabs(a[i] - b[i]));
     return worst;
 }
 
@@ -140,7 +141,8 @@ const double kFloatTolerance = 2e-6;
 // --- sizing ----------------------------------------------------------------
 
 TEST(GraphicEqSizing, TransformLengthBlockAndLatencyForEveryListedRate) {
-    for (int rate : {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 176400, 192000}) {
+    for (int rate :
+         {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 176400, 192000}) {
         for (int channels : {1, 2}) {
             for (int mode : {0, 1, 2}) {
                 CGraphicEqFIR eq;
@@ -148,8 +150,10 @@ TEST(GraphicEqSizing, TransformLengthBlockAndLatencyForEveryListedRate) {
                 const int n = ExpectedTransformLength(rate);
                 const int frame = n * channels;
                 const int block = mode == 1 ? frame / 2 : mode == 2 ? frame / 8 : frame / 4;
-                EXPECT_EQ(eq.GetBlockLength(), block) << rate << " Hz, " << channels << " ch, mode " << mode;
-                EXPECT_EQ(eq.GetLatency(), (frame - block) / 2 - channels) << rate << " Hz, mode " << mode;
+                EXPECT_EQ(eq.GetBlockLength(), block)
+                    << rate << " Hz, " << channels << " ch, mode " << mode;
+                EXPECT_EQ(eq.GetLatency(), (frame - block) / 2 - channels)
+                    << rate << " Hz, mode " << mode;
                 // Block plus kernel fit in one frame: no circular wrap.
                 const int q = (frame - block) / channels / 2;
                 EXPECT_LE(block / channels + 2 * q - 2, n - 1);
@@ -159,7 +163,9 @@ TEST(GraphicEqSizing, TransformLengthBlockAndLatencyForEveryListedRate) {
 }
 
 TEST(GraphicEqSizing, AddOnRowsInFrames) {
-    struct Row { int rate, blockFrames, latencyFrames; };
+    struct Row {
+        int rate, blockFrames, latencyFrames;
+    };
     const Row rows[] = {{8000, 512, 255},     {11025, 512, 255},   {16000, 1024, 511},
                         {22050, 1024, 511},   {32000, 2048, 1023}, {44100, 2048, 1023},
                         {48000, 4096, 2047},  {88200, 4096, 2047}, {96000, 4096, 2047},
@@ -279,13 +285,17 @@ TEST(GraphicEqDesign, RaisedBandFollowsTheSampledCurve) {
     const float gains[9] = {0, 0, 0, 0, 15, 0, 0, 0, 0};
     eq.SetGains(gains, 0);
     const std::vector<double> kernel = MeasuredKernel(eq);
-    struct Point { int bin; double db; };
-    const Point points[] = {{128, 15.0},   // the centre, 1000 Hz
-                            {96, 7.5},     // halfway to 500 Hz
-                            {192, 7.5},    // halfway to 2000 Hz
-                            {64, 0.0},     // 500 Hz
-                            {256, 0.0}};   // 2000 Hz
-    for (const Point& p : points) EXPECT_NEAR(ResponseDb(kernel, p.bin, 1024), p.db, 0.05) << "bin " << p.bin;
+    struct Point {
+        int bin;
+        double db;
+    };
+    const Point points[] = {{128, 15.0},  // the centre, 1000 Hz
+                            {96, 7.5},    // halfway to 500 Hz
+                            {192, 7.5},   // halfway to 2000 Hz
+                            {64, 0.0},    // 500 Hz
+                            {256, 0.0}};  // 2000 Hz
+    for (const Point& p : points)
+        EXPECT_NEAR(ResponseDb(kernel, p.bin, 1024), p.db, 0.05) << "bin " << p.bin;
 }
 
 TEST(GraphicEqDesign, GainsAtOrBelowMinus48AreClampedToMinus96) {
@@ -309,8 +319,9 @@ TEST(GraphicEqDesign, GainsAtOrBelowMinus48AreClampedToMinus96) {
     // Against the directly computed design, tap by tap.
     EXPECT_LT(MaxAbsDifference(at48, ReferenceKernel(8000, 1, 1, {0, 0, 0, 0, -96, 0, 0, 0, 0})),
               kFloatTolerance);
-    EXPECT_LT(MaxAbsDifference(at479, ReferenceKernel(8000, 1, 1, {0, 0, 0, 0, -47.9f, 0, 0, 0, 0})),
-              kFloatTolerance);
+    EXPECT_LT(
+        MaxAbsDifference(at479, ReferenceKernel(8000, 1, 1, {0, 0, 0, 0, -47.9f, 0, 0, 0, 0})),
+        kFloatTolerance);
 }
 
 TEST(GraphicEqDesign, OutsideTheCentresTheEndBandsRule) {
@@ -322,7 +333,8 @@ TEST(GraphicEqDesign, OutsideTheCentresTheEndBandsRule) {
     eq.SetGains(gains, 0);
     const std::vector<double> kernel = MeasuredKernel(eq);
     for (int bin : {1, 2, 3}) EXPECT_NEAR(ResponseDb(kernel, bin, 4096), 6.0, 0.05) << bin;
-    for (int bin : {1600, 1800, 2000, 2047}) EXPECT_NEAR(ResponseDb(kernel, bin, 4096), -6.0, 0.05) << bin;
+    for (int bin : {1600, 1800, 2000, 2047})
+        EXPECT_NEAR(ResponseDb(kernel, bin, 4096), -6.0, 0.05) << bin;
 }
 
 // --- streaming ---------------------------------------------------------------
@@ -330,7 +342,9 @@ TEST(GraphicEqDesign, OutsideTheCentresTheEndBandsRule) {
 TEST(GraphicEqStreaming, WholeBlocksEqualDirectConvolutionMonoAndStereo) {
     const std::vector<double> gains = {3, -4, 6, -2, 9, -12, 5, 1, -7};
     const float gainsF[9] = {3, -4, 6, -2, 9, -12, 5, 1, -7};
-    struct Case { int rate, channels, mode; };
+    struct Case {
+        int rate, channels, mode;
+    };
     for (const Case& c : {Case{8000, 1, 1}, Case{8000, 2, 1}, Case{11025, 1, 0}, Case{16000, 2, 2},
                           Case{44100, 2, 1}}) {
         CGraphicEqFIR eq;
@@ -339,11 +353,13 @@ TEST(GraphicEqStreaming, WholeBlocksEqualDirectConvolutionMonoAndStereo) {
         eq.SetGains(gainsF, 0);
         const int taps = 2 * (eq.GetLatency() / c.channels + 1) - 1;
         const int silent = (taps * c.channels) / eq.GetBlockLength() + 1;
-        const std::vector<double> input = TestSignal(eq.GetBlockLength(), 5, silent, c.rate + c.channels);
+        const std::vector<double> input =
+            TestSignal(eq.GetBlockLength(), 5, silent, c.rate + c.channels);
         const std::vector<float> output = Stream(eq, input);
         const std::vector<double> kernel = ReferenceKernel(c.rate, c.channels, c.mode, gains);
         for (int ch = 0; ch < c.channels; ++ch) {
-            const std::vector<double> expected = kefo_test::DirectConvolution(Channel(input, c.channels, ch), kernel);
+            const std::vector<double> expected =
+                kefo_test::DirectConvolution(Channel(input, c.channels, ch), kernel);
             EXPECT_LT(MaxAbsDifference(Channel(output, c.channels, ch), expected), kFloatTolerance)
                 << c.rate << " Hz, " << c.channels << " ch, mode " << c.mode << ", channel " << ch;
         }
@@ -358,12 +374,15 @@ TEST(GraphicEqStreaming, FlatIsAPureDelayAndBypassTheSameDelayBitForBit) {
         filtered.SetEnabled(1);
         bypassed.SetEnabled(0);
         EXPECT_EQ(filtered.GetLatency(), 1023 * channels);
-        const std::vector<double> input = TestSignal(filtered.GetBlockLength(), 4, 1, 11 + channels);
+        const std::vector<double> input =
+            TestSignal(filtered.GetBlockLength(), 4, 1, 11 + channels);
         const std::vector<float> flatOut = Stream(filtered, input);
         const std::vector<float> bypassOut = Stream(bypassed, input);
         const int latency = filtered.GetLatency();
         for (std::size_t i = 0; i < input.size(); ++i) {
-            const float expected = i < static_cast<std::size_t>(latency) ? 0.0f : static_cast<float>(input[i - latency]);
+            const float expected = i < static_cast<std::size_t>(latency)
+                                       ? 0.0f
+                                       : static_cast<float>(input[i - latency]);
             ASSERT_EQ(bypassOut[i], expected) << "bypass, " << channels << " ch, sample " << i;
             ASSERT_NEAR(flatOut[i], expected, 1e-6) << "flat, " << channels << " ch, sample " << i;
         }
@@ -395,10 +414,13 @@ TEST(GraphicEqStreaming, GainChangeTakesEffectFromTheNextBlockWithoutAGap) {
         const std::vector<double> kA = ReferenceKernel(8000, channels, 1, gainsA);
         const std::vector<double> kB = ReferenceKernel(8000, channels, 1, gainsB);
         for (int ch = 0; ch < channels; ++ch) {
-            std::vector<double> expected = kefo_test::DirectConvolution(Channel(early, channels, ch), kA);
-            const std::vector<double> second = kefo_test::DirectConvolution(Channel(late, channels, ch), kB);
+            std::vector<double> expected =
+                kefo_test::DirectConvolution(Channel(early, channels, ch), kA);
+            const std::vector<double> second =
+                kefo_test::DirectConvolution(Channel(late, channels, ch), kB);
             for (std::size_t i = 0; i < expected.size(); ++i) expected[i] += second[i];
-            EXPECT_LT(MaxAbsDifference(Channel(out, channels, ch), expected), kFloatTolerance) << channels << " ch";
+            EXPECT_LT(MaxAbsDifference(Channel(out, channels, ch), expected), kFloatTolerance)
+                << channels << " ch";
         }
     }
 }
@@ -428,7 +450,8 @@ TEST(GraphicEqStreaming, RaisedFullScaleInputExceedsOneUnclipped) {
     const float gains[9] = {15, 15, 15, 15, 15, 15, 15, 15, 15};
     eq.SetGains(gains, 0);
     std::vector<double> input(eq.GetBlockLength() * 4);
-    for (std::size_t i = 0; i < input.size(); ++i) input[i] = std::sin(2 * kefo_test::kPiL * 1000 * i / 44100);
+    for (std::size_t i = 0; i < input.size(); ++i)
+        input[i] = std::sin(2 * kefo_test::kPiL * 1000 * i / 44100);
     const std::vector<float> out = Stream(eq, input);
     const float peak = *std::max_element(out.begin(), out.end());
     EXPECT_GT(peak, 5.0f);  // +15 dB is 5.62 times
@@ -491,7 +514,8 @@ TEST(GraphicEqStreaming, ResetInitAndSwitchingKeepTheTiming) {
     std::vector<double> input = TestSignal(length, 2, 1, 52);
     const std::vector<float> out = Stream(eq, input);
     for (std::size_t i = 0; i < input.size(); ++i) {
-        const double expected = i < static_cast<std::size_t>(eq.GetLatency()) ? 0.0 : input[i - eq.GetLatency()];
+        const double expected =
+            i < static_cast<std::size_t>(eq.GetLatency()) ? 0.0 : input[i - eq.GetLatency()];
         ASSERT_NEAR(out[i], expected, 1e-6) << i;
     }
 
@@ -507,7 +531,8 @@ TEST(GraphicEqStreaming, ResetInitAndSwitchingKeepTheTiming) {
         sw.SetEnabled(blk < 2 ? 1 : 0);
         sw.Process(y.data() + blk * len);
     }
-    for (std::size_t i = sw.GetLatency(); i < x.size(); ++i) ASSERT_NEAR(y[i], x[i - sw.GetLatency()], 1e-6) << i;
+    for (std::size_t i = sw.GetLatency(); i < x.size(); ++i)
+        ASSERT_NEAR(y[i], x[i - sw.GetLatency()], 1e-6) << i;
 }
 
 }  // namespace

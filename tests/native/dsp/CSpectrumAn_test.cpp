@@ -53,7 +53,8 @@ std::vector<SpectrumBand> ReferenceBands(const std::vector<float>& frame, int ra
                 if (b == 18) break;
                 ++b;
             }
-            const double p = static_cast<double>(std::norm(spectrum[j])) / (static_cast<double>(n) * n);
+            const double p =
+                static_cast<double>(std::norm(spectrum[j])) / (static_cast<double>(n) * n);
             double& slot = c == 0 ? bands[b].left : bands[b].right;
             slot = peak ? std::max(slot, p) : slot + p;
         }
@@ -74,16 +75,19 @@ std::vector<SpectrumBand> Analyse(CSpectrumAn& an, const std::vector<float>& fra
 // --- frame length ----------------------------------------------------------
 
 TEST(SpectrumAnFrame, LengthForEveryListedRate) {
-    struct Row { int rate, n; };
-    const Row rows[] = {{8000, 512},   {11025, 512},  {16000, 1024}, {22050, 1024},
-                        {32000, 2048}, {44100, 2048}, {48000, 4096}, {88200, 4096},
+    struct Row {
+        int rate, n;
+    };
+    const Row rows[] = {{8000, 512},   {11025, 512},   {16000, 1024},  {22050, 1024},
+                        {32000, 2048}, {44100, 2048},  {48000, 4096},  {88200, 4096},
                         {96000, 8192}, {176400, 8192}, {192000, 16384}};
     for (const Row& row : rows) {
         for (int channels : {1, 2}) {
             CSpectrumAn an;
             ASSERT_TRUE(an.Init(Config(row.rate, channels)));
             EXPECT_TRUE(an.IsInitialized());
-            EXPECT_EQ(an.GetFrameLength(), row.n * channels) << row.rate << " Hz, " << channels << " ch";
+            EXPECT_EQ(an.GetFrameLength(), row.n * channels)
+                << row.rate << " Hz, " << channels << " ch";
         }
     }
 }
@@ -135,17 +139,22 @@ TEST(SpectrumAnMeasure, MatchesDirectReferenceMonoAndStereoSumAndPeak) {
             for (int peak : {0, 1}) {
                 CSpectrumAn an;
                 ASSERT_TRUE(an.Init(Config(rate, channels, peak)));
-                const std::vector<double> noise = kefo_test::RandomSignal(an.GetFrameLength(), rate + channels);
+                const std::vector<double> noise =
+                    kefo_test::RandomSignal(an.GetFrameLength(), rate + channels);
                 const std::vector<float> frame(noise.begin(), noise.end());
                 const std::vector<float> copy = frame;
                 const std::vector<SpectrumBand> got = Analyse(an, frame);
-                const std::vector<SpectrumBand> ref = ReferenceBands(frame, rate, channels, peak != 0);
+                const std::vector<SpectrumBand> ref =
+                    ReferenceBands(frame, rate, channels, peak != 0);
                 EXPECT_EQ(frame, copy);  // the input is not changed
                 for (int b = 0; b < 19; ++b) {
                     const double tol = 1e-12 * std::max(1e-6, ref[b].mean);
-                    EXPECT_NEAR(got[b].left, ref[b].left, tol) << rate << " Hz " << channels << " ch band " << b;
-                    EXPECT_NEAR(got[b].right, ref[b].right, tol) << rate << " Hz " << channels << " ch band " << b;
-                    EXPECT_NEAR(got[b].mean, ref[b].mean, tol) << rate << " Hz " << channels << " ch band " << b;
+                    EXPECT_NEAR(got[b].left, ref[b].left, tol)
+                        << rate << " Hz " << channels << " ch band " << b;
+                    EXPECT_NEAR(got[b].right, ref[b].right, tol)
+                        << rate << " Hz " << channels << " ch band " << b;
+                    EXPECT_NEAR(got[b].mean, ref[b].mean, tol)
+                        << rate << " Hz " << channels << " ch band " << b;
                 }
             }
         }
@@ -181,7 +190,8 @@ TEST(SpectrumAnMeasure, DirectCurrentAndBinOneNeverCount) {
     CSpectrumAn an;
     ASSERT_TRUE(an.Init(Config(44100, 2)));
     // The windowed constant lives in bins 0 and 1 only.
-    const std::vector<SpectrumBand> bands = Analyse(an, std::vector<float>(an.GetFrameLength(), 0.75f));
+    const std::vector<SpectrumBand> bands =
+        Analyse(an, std::vector<float>(an.GetFrameLength(), 0.75f));
     for (const SpectrumBand& b : bands) {
         EXPECT_LT(b.left, 1e-20);
         EXPECT_LT(b.right, 1e-20);
@@ -206,10 +216,14 @@ TEST(SpectrumAnMeasure, BandsAboveHalfTheRateStayZero) {
     const std::vector<SpectrumBand> lowBands = Analyse(low, std::vector<float>(a.begin(), a.end()));
     const std::vector<SpectrumBand> midBands = Analyse(mid, std::vector<float>(b.begin(), b.end()));
     for (int i = 0; i < 19; ++i) {
-        if (i >= 14) EXPECT_EQ(lowBands[i].mean, 0.0) << i;  // above 4755 Hz
-        else EXPECT_GT(lowBands[i].mean, 0.0) << i;
-        if (i >= 17) EXPECT_EQ(midBands[i].mean, 0.0) << i;  // above 13450 Hz
-        else EXPECT_GT(midBands[i].mean, 0.0) << i;
+        if (i >= 14)
+            EXPECT_EQ(lowBands[i].mean, 0.0) << i;  // above 4755 Hz
+        else
+            EXPECT_GT(lowBands[i].mean, 0.0) << i;
+        if (i >= 17)
+            EXPECT_EQ(midBands[i].mean, 0.0) << i;  // above 13450 Hz
+        else
+            EXPECT_GT(midBands[i].mean, 0.0) << i;
     }
 }
 
@@ -242,7 +256,7 @@ TEST(LevelToFraction, MapsTheDecibelRangeOntoZeroToOne) {
     EXPECT_DOUBLE_EQ(LevelToFraction(1e-6, -15, -75), 0.25);     // -60 dB
     EXPECT_DOUBLE_EQ(LevelToFraction(std::pow(10.0, -4.5), -15, -75), 0.5);
     EXPECT_DOUBLE_EQ(LevelToFraction(std::pow(10.0, -1.5), -15, -75), 1.0);  // exactly the top
-    EXPECT_DOUBLE_EQ(LevelToFraction(1e-9, -15, -75), 0.0);      // below the floor
+    EXPECT_DOUBLE_EQ(LevelToFraction(1e-9, -15, -75), 0.0);                  // below the floor
     EXPECT_DOUBLE_EQ(LevelToFraction(0.0, -15, -75), 0.0);
     EXPECT_DOUBLE_EQ(LevelToFraction(-1.0, -15, -75), 0.0);
     EXPECT_DOUBLE_EQ(LevelToFraction(std::numeric_limits<double>::quiet_NaN(), -15, -75), 0.0);

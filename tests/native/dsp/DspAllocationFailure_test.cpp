@@ -40,14 +40,30 @@ void* operator new[](std::size_t size) {
     if (void* p = CountedAllocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocate(size); }
-void operator delete(void* p) noexcept { CountedFree(p); }
-void operator delete[](void* p) noexcept { CountedFree(p); }
-void operator delete(void* p, std::size_t) noexcept { CountedFree(p); }
-void operator delete[](void* p, std::size_t) noexcept { CountedFree(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { CountedFree(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { CountedFree(p); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAllocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAllocate(size);
+}
+void operator delete(void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    CountedFree(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    CountedFree(p);
+}
 
 namespace {
 
@@ -89,8 +105,8 @@ TEST(DspAllocationFailure, EqualizerInitFailsCleanlyAtEveryAllocation) {
 }
 
 TEST(DspAllocationFailure, AnalyzerInitFailsCleanlyAtEveryAllocation) {
-    FailEachAllocationInTurn<kefo::CSpectrumAn>(
-        kefo::SpectrumAnConfig{44100, 2, 19, kEdges, 2, 0}, 5);
+    FailEachAllocationInTurn<kefo::CSpectrumAn>(kefo::SpectrumAnConfig{44100, 2, 19, kEdges, 2, 0},
+                                                5);
 }
 
 TEST(DspAllocationFailure, FailedObjectsIgnoreProcessingAndCanBeInitialisedAgain) {

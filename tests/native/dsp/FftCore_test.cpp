@@ -65,7 +65,8 @@ TEST_P(FftSizes, ComplexForwardAndInverseMatchDirectDft) {
         const double tolerance = kRelativeTolerance * MaxMagnitude(ref);
         double worst = 0;
         for (int k = 0; k < m; ++k) {
-            worst = std::max(worst, static_cast<double>(std::abs(Complex(a[2 * k], a[2 * k + 1]) - ref[k])));
+            worst = std::max(
+                worst, static_cast<double>(std::abs(Complex(a[2 * k], a[2 * k + 1]) - ref[k])));
         }
         EXPECT_LE(worst, tolerance) << "n = " << n << ", direction " << sign;
     }
@@ -121,7 +122,8 @@ TEST_P(FftSizes, RoundTripsScaleByHalfTheLength) {
     ComplexFft(n, -1, complex.data(), work.area);
     for (int i = 0; i < n; ++i) {
         ASSERT_NEAR(real[i], input[i] * (n / 2), 1e-12 * n) << "real, n = " << n << ", i = " << i;
-        ASSERT_NEAR(complex[i], input[i] * (n / 2), 1e-12 * n) << "complex, n = " << n << ", i = " << i;
+        ASSERT_NEAR(complex[i], input[i] * (n / 2), 1e-12 * n)
+            << "complex, n = " << n << ", i = " << i;
     }
 }
 

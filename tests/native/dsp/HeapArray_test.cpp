@@ -21,8 +21,9 @@ TEST(HeapArray, AllocatesOrdinaryCounts) {
 TEST(HeapArray, RefusesCountsThatCannotBeAllocatedAndEndsEmpty) {
     const std::int64_t tooManyDoubles =
         static_cast<std::int64_t>(std::numeric_limits<std::ptrdiff_t>::max() / sizeof(double)) + 1;
-    for (std::int64_t count : {std::int64_t{0}, std::int64_t{-1}, std::numeric_limits<std::int64_t>::min(),
-                               tooManyDoubles, std::numeric_limits<std::int64_t>::max()}) {
+    for (std::int64_t count :
+         {std::int64_t{0}, std::int64_t{-1}, std::numeric_limits<std::int64_t>::min(),
+          tooManyDoubles, std::numeric_limits<std::int64_t>::max()}) {
         kefo::HeapArray<double> array;
         ASSERT_TRUE(array.Allocate(16));
         EXPECT_FALSE(array.Allocate(count)) << count;

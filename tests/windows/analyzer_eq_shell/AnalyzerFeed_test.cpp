@@ -22,9 +22,9 @@ protected:
     }
     // One feed call; returns what came back, which must be the input.
     void Feed(const std::vector<float>& samples, int command = kefo::kCmdAnalyzeFeedA) {
-        std::vector<float> back = hostsim::SendBlock(record_, samples.data(),
-                                                     static_cast<int>(samples.size()),
-                                                     StreamFormat{1, 44100, command}, false, false);
+        std::vector<float> back =
+            hostsim::SendBlock(record_, samples.data(), static_cast<int>(samples.size()),
+                               StreamFormat{1, 44100, command}, false, false);
         ASSERT_EQ(back, samples);
     }
 };
@@ -32,7 +32,8 @@ protected:
 std::vector<float> Sine(int count, double frequency, int offset = 0) {
     std::vector<float> values(count);
     for (int i = 0; i < count; ++i)
-        values[i] = static_cast<float>(std::sin(2 * 3.14159265358979 * frequency * (i + offset) / 44100));
+        values[i] =
+            static_cast<float>(std::sin(2 * 3.14159265358979 * frequency * (i + offset) / 44100));
     return values;
 }
 

@@ -71,7 +71,8 @@ TEST_F(AnalyzerEqAudio, SmallCallsReturnWholeBlocksMinusTheDelay) {
     std::vector<int> returned;
     for (int call = 0; call < 60; ++call)
         returned.push_back(static_cast<int>(
-            hostsim::SendBlock(record_, input.data() + call * 100, 100, mono, call == 0, false).size()));
+            hostsim::SendBlock(record_, input.data() + call * 100, 100, mono, call == 0, false)
+                .size()));
     for (int call = 0; call < 20; ++call) EXPECT_EQ(returned[call], 0) << call;
     EXPECT_EQ(returned[20], 2048 - 1023);
     for (int call = 21; call < 60; ++call)
@@ -102,7 +103,8 @@ TEST_F(AnalyzerEqAudio, RandomBlockSizesEqualFilteringInOnePiece) {
         std::vector<float> input = Noise(48000 * channels * 2 + 333 * channels, 3 + channels);
         std::mt19937 random(7);
         std::uniform_int_distribution<int> size(1, 9000);
-        auto result = hostsim::StreamAudio(record_, input, format, [&](int) { return size(random); });
+        auto result =
+            hostsim::StreamAudio(record_, input, format, [&](int) { return size(random); });
         ExpectClose(result.output, FilterInOnePiece(input, channels, 48000, gains));
     }
     ExpectNoBufferFaults();
@@ -115,7 +117,8 @@ TEST_F(AnalyzerEqAudio, RateChangeRestartsTheStream) {
     EXPECT_EQ(hostsim::SendBlock(record_, input.data(), 3000, first, true, false).size(), 1025u);
     // At 22050 Hz the held samples are dropped and the new delay applies.
     StreamFormat second{1, 22050, kefo::kCmdProcessPlayback};
-    std::vector<float> output = hostsim::SendBlock(record_, input.data(), 3000, second, false, true);
+    std::vector<float> output =
+        hostsim::SendBlock(record_, input.data(), 3000, second, false, true);
     ExpectClose(output, FilterInOnePiece(input, 1, 22050, kRock));
     ExpectNoBufferFaults();
 }
@@ -126,7 +129,8 @@ TEST_F(AnalyzerEqAudio, UnusableBlocksPassThroughUntouched) {
     for (StreamFormat bad : {StreamFormat{3, 44100, 0x40000}, StreamFormat{0, 44100, 0x40000},
                              StreamFormat{2, 0, 0x40000}, StreamFormat{2, -8000, 0x40000},
                              StreamFormat{2, 2000000000, 0x40000}}) {
-        std::vector<float> output = hostsim::SendBlock(record_, input.data(), 4096, bad, true, true);
+        std::vector<float> output =
+            hostsim::SendBlock(record_, input.data(), 4096, bad, true, true);
         EXPECT_EQ(output, input) << bad.channels << " " << bad.sampleRate;
     }
     // A negative count and a null buffer with samples due.
@@ -153,7 +157,8 @@ TEST_F(AnalyzerEqAudio, RefusedOutputBufferKeepsTheHostsBlockAndReportsOnce) {
     std::vector<float> input = Noise(4096, 6);
     record_.script.failAllocateAudio = true;
     for (int call = 0; call < 3; ++call) {
-        std::vector<float> output = hostsim::SendBlock(record_, input.data(), 4096, mono, call == 0, false);
+        std::vector<float> output =
+            hostsim::SendBlock(record_, input.data(), 4096, mono, call == 0, false);
         EXPECT_EQ(output, input);
     }
     EXPECT_EQ(record_.CountOf("ReportError"), 1);
@@ -176,8 +181,8 @@ TEST_F(AnalyzerEqAudio, BypassIsTheSameDelayedSignal) {
     values[12] = 9.0f;
     ASSERT_EQ(SetParameters(values), 1);
     std::vector<float> input = Noise(5000, 8);
-    std::vector<float> output =
-        hostsim::SendBlock(record_, input.data(), 5000, StreamFormat{1, 44100, 0x40000}, true, true);
+    std::vector<float> output = hostsim::SendBlock(record_, input.data(), 5000,
+                                                   StreamFormat{1, 44100, 0x40000}, true, true);
     ExpectClose(output, input);
 }
 

@@ -44,7 +44,8 @@ TEST_F(AnalyzerEqTest, FullInstanceAddsMenusIndicatorAndParameters) {
     EXPECT_NE(indicator[0].args[1], "0x0");  // the "Off" bitmap
     ASSERT_EQ(record_.ParameterNames().size(), 17u);
     EXPECT_EQ(record_.ParameterNames()[0], "Version number");
-    EXPECT_EQ(record_.ParameterNames()[16], "Slider position for line 9 (16.0 kHz, from -15 to 15 dB)");
+    EXPECT_EQ(record_.ParameterNames()[16],
+              "Slider position for line 9 (16.0 kHz, from -15 to 15 dB)");
     EXPECT_EQ(record_.StoredSettings(), Defaults());
     EXPECT_EQ(record_.audioCommands, 0);
     EXPECT_EQ(record_.updatePeriod, 4000);
@@ -98,7 +99,8 @@ TEST_F(AnalyzerEqTest, HeadlessInstanceAsksNothingOfTheHost) {
     std::vector<float> stored = Defaults();
     stored[5] = 1.0f;
     ASSERT_EQ(Create(2, stored), 1);
-    for (const char* service : {"StoreSettings", "AddMenuItem", "SetIndicator", "DescribeParameters"})
+    for (const char* service :
+         {"StoreSettings", "AddMenuItem", "SetIndicator", "DescribeParameters"})
         EXPECT_EQ(record_.CountOf(service), 0) << service;
     EXPECT_EQ(record_.audioCommands, 0x20000);
 }
@@ -171,7 +173,8 @@ TEST_F(AnalyzerEqTest, ColoursChangedReloadsTheIndicator) {
 }
 
 TEST_F(AnalyzerEqTest, CommandsWithoutContextDoNothingAndUnknownCodesAnswerZero) {
-    for (int code : {3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0x10000, 0x20000, 0x40000, 0x80000, 0x100000})
+    for (int code :
+         {3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0x10000, 0x20000, 0x40000, 0x80000, 0x100000})
         EXPECT_EQ(record_.Send(code), 1) << code;
     EXPECT_TRUE(record_.Calls().empty());
     for (int code : {0, 15, 16, 0x30000, -1}) EXPECT_EQ(record_.Send(code), 0) << code;

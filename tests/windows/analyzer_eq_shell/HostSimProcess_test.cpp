@@ -14,9 +14,13 @@ namespace {
 using testing_paths::BesideTestExe;
 using testing_paths::RunProcess;
 
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+std::wstring Quoted(const std::wstring& path) {
+    return L"\"" + path + L"\"";
+}
 
-std::wstring HostSim() { return Quoted(BesideTestExe(L"hostsim.exe")); }
+std::wstring HostSim() {
+    return Quoted(BesideTestExe(L"hostsim.exe"));
+}
 
 // A 16-bit PCM stereo file of a quiet ramp.
 void WritePcm16(const std::wstring& path, int frames, int bits = 16) {
@@ -41,9 +45,11 @@ void WritePcm16(const std::wstring& path, int frames, int bits = 16) {
 }
 
 TEST(HostSimProcess, StreamsAWavFileThroughTheAddOn) {
-    const std::wstring in = BesideTestExe(L"process-in.wav"), out = BesideTestExe(L"process-out.wav");
+    const std::wstring in = BesideTestExe(L"process-in.wav"),
+                       out = BesideTestExe(L"process-out.wav");
     WritePcm16(in, 30000);
-    auto run = RunProcess(HostSim() + L" process --preset \"Dance [QZ]\" --use recording --block 50-3000 " +
+    auto run = RunProcess(HostSim() +
+                          L" process --preset \"Dance [QZ]\" --use recording --block 50-3000 " +
                           Quoted(in) + L" " + Quoted(out));
     ASSERT_EQ(run.exitCode, 0u) << run.output;
     hostsim::WavAudio audio;
@@ -76,7 +82,8 @@ TEST(HostSimProcess, RefusesBadInputAndOptionsClearly) {
     run = RunProcess(HostSim() + L" process --use saving " + Quoted(good) + L" " +
                      Quoted(BesideTestExe(L"saving-out.wav")));
     EXPECT_NE(run.exitCode, 0u);
-    EXPECT_NE(run.output.find("saving needs at least one nonzero gain"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("saving needs at least one nonzero gain"), std::string::npos)
+        << run.output;
 }
 
 TEST(HostSimDemo, MeasuresTheAskedGainsWithNoLatency) {

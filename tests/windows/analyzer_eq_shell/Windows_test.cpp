@@ -20,8 +20,10 @@ TEST_F(AnalyzerEqTest, StoredOpenWindowsOpenAtCreation) {
     ASSERT_NE(record_.Frame(1), nullptr);
     auto frames = record_.CallsTo("CreateFrame");
     ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].args, (std::vector<std::string>{"0", "Tavolin Spectrum Analyzer", "0x10c80000", "0"}));
-    EXPECT_EQ(frames[1].args, (std::vector<std::string>{"1", "Tavolin Graphic Equalizer", "0x10c80000", "0"}));
+    EXPECT_EQ(frames[0].args,
+              (std::vector<std::string>{"0", "Tavolin Spectrum Analyzer", "0x10c80000", "0"}));
+    EXPECT_EQ(frames[1].args,
+              (std::vector<std::string>{"1", "Tavolin Graphic Equalizer", "0x10c80000", "0"}));
     EXPECT_EQ(record_.CountOf("RegisterWindow"), 2);
     EXPECT_EQ(record_.audioCommands, 0x000D0000);
     EXPECT_EQ(record_.updatePeriod, 500);
@@ -75,19 +77,19 @@ TEST_F(AnalyzerEqTest, DialogOnlyEqualizerRunsModallyAndCancelRestores) {
     record_.ownerWindow = host.Handle();
     ASSERT_EQ(Create(1), 1);
     record_.menuItemId = 0x1004;
-    auto run = hostsim::DriveModalDialog(
-        [&] { EXPECT_EQ(record_.Send(kefo::kCmdMenuCommand), 1); },
-        [&](HWND dialog, int) {
-            // A modal popup owned by the host window, not a child.
-            const LONG style = GetWindowLongW(dialog, GWL_STYLE);
-            EXPECT_FALSE(style & WS_CHILD);
-            EXPECT_TRUE(style & WS_POPUP);
-            EXPECT_TRUE(style & WS_CAPTION);
-            EXPECT_EQ(GetWindow(dialog, GW_OWNER), host.Handle());
-            EXPECT_EQ(record_.findRecordByWindow(dialog), &record_);
-            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            return true;
-        });
+    auto run =
+        hostsim::DriveModalDialog([&] { EXPECT_EQ(record_.Send(kefo::kCmdMenuCommand), 1); },
+                                  [&](HWND dialog, int) {
+                                      // A modal popup owned by the host window, not a child.
+                                      const LONG style = GetWindowLongW(dialog, GWL_STYLE);
+                                      EXPECT_FALSE(style & WS_CHILD);
+                                      EXPECT_TRUE(style & WS_POPUP);
+                                      EXPECT_TRUE(style & WS_CAPTION);
+                                      EXPECT_EQ(GetWindow(dialog, GW_OWNER), host.Handle());
+                                      EXPECT_EQ(record_.findRecordByWindow(dialog), &record_);
+                                      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                                      return true;
+                                  });
     EXPECT_TRUE(run.finished);
     EXPECT_FALSE(run.closedByWatchdog);
     EXPECT_EQ(record_.CountOf("CreateFrame"), 0);

@@ -36,7 +36,9 @@ protected:
         std::uniform_int_distribution<std::size_t> index(0, values.size() - 1);
         return values.begin()[index(random_)];
     }
-    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    int Between(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random_);
+    }
     bool Chance(int percent) { return Between(1, 100) <= percent; }
 
     float AnyValue() {
@@ -56,7 +58,8 @@ protected:
         settings_.resize(static_cast<std::size_t>(Pick({0, 1, 4, 16, 17, 17, 17, 18, 40})));
         for (float& value : settings_) value = AnyValue();
         record_.settings = settings_.empty() ? nullptr : settings_.data();
-        record_.settingsCount = static_cast<int>(settings_.size()) - (Chance(10) ? Between(0, 3) : 0);
+        record_.settingsCount =
+            static_cast<int>(settings_.size()) - (Chance(10) ? Between(0, 3) : 0);
     }
 
     void ScrambleState() {
@@ -75,8 +78,8 @@ protected:
     // the block and frees whatever comes back.
     void SendAudio(int command) {
         const int channels = Pick({-1, 0, 1, 1, 2, 2, 2, 3, 8});
-        const int rate = Pick({INT_MIN, -44100, 0, 1, 8000, 44100, 44100, 48000, 96000, 192000,
-                               1000001, INT_MAX});
+        const int rate = Pick(
+            {INT_MIN, -44100, 0, 1, 8000, 44100, 44100, 48000, 96000, 192000, 1000001, INT_MAX});
         const int count = Chance(10) ? Between(-5, -1) : Between(0, 9000);
         float* block = Chance(10) ? nullptr : record_.HostAllocateAudio(count);
         for (int i = 0; block && i < count; ++i) block[i] = AnyValue() * 1e-3f;
@@ -92,7 +95,8 @@ protected:
         // What comes back fits the buffer it comes back in. A new buffer
         // means the add-on has given the host's block back with FreeAudio.
         if (record_.audioBuffer == block) {
-            EXPECT_TRUE(record_.audioItemCount <= count || !block) << "claims past the host's block";
+            EXPECT_TRUE(record_.audioItemCount <= count || !block)
+                << "claims past the host's block";
         } else if (record_.audioBuffer) {
             const auto allocations = record_.CallsTo("AllocateAudio");
             ASSERT_FALSE(allocations.empty()) << "a buffer nobody allocated came back";
@@ -129,8 +133,9 @@ TEST_P(HostileHost, AnswersEveryCallAndKeepsItsBuffersStraight) {
     for (int call = 0; call < 400; ++call) {
         ScrambleState();
         ScrambleSettings();
-        const int command = Pick({0, -1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 0x10000, 0x20000,
-                                  0x40000, 0x80000, 0x100000, 0x30000, INT_MAX});
+        const int command =
+            Pick({0,  -1, 4,  5,       6,       7,       8,       9,        10,      11,     12,
+                  14, 15, 16, 0x10000, 0x20000, 0x40000, 0x80000, 0x100000, 0x30000, INT_MAX});
         if (command >= 0x10000 && command <= 0x100000) {
             SendAudio(command);
             continue;
@@ -157,11 +162,11 @@ TEST_P(HostileHost, AnswersEveryCallAndKeepsItsBuffersStraight) {
     for (const std::string& fault : record_.AudioFaults()) ADD_FAILURE() << fault;
 }
 
-INSTANTIATE_TEST_SUITE_P(ShippedAddOns, HostileHost,
-                         ::testing::Values(Case{L"KEFO_AnalyzerEQ.dll", 0}, Case{L"KEFO_AnalyzerEQ.dll", 1},
-                                           Case{L"KEFO_AnalyzerEQ.dll", 2},
-                                           Case{L"KEFO_DigitalMixer.dll", 0},
-                                           Case{L"KEFO_DigitalMixer.dll", 2}, Case{L"KEFO_iTunes.dll", 0}),
-                         CaseName);
+INSTANTIATE_TEST_SUITE_P(
+    ShippedAddOns, HostileHost,
+    ::testing::Values(Case{L"KEFO_AnalyzerEQ.dll", 0}, Case{L"KEFO_AnalyzerEQ.dll", 1},
+                      Case{L"KEFO_AnalyzerEQ.dll", 2}, Case{L"KEFO_DigitalMixer.dll", 0},
+                      Case{L"KEFO_DigitalMixer.dll", 2}, Case{L"KEFO_iTunes.dll", 0}),
+    CaseName);
 
 }  // namespace

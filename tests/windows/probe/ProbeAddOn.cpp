@@ -34,9 +34,9 @@ int Create(KEFO_Params* record) {
 extern "C" __declspec(dllexport) int __stdcall KEFO_Processing(KEFO_Params* record) {
     if (!record) return kefo::kResultUnknown;
     switch (record->command) {
-    case kefo::kCmdInfo: return Info(record);
-    case kefo::kCmdCreateInstance: return Create(record);
-    case kefo::kCmdDestroyInstance: record->context = nullptr; return kefo::kResultHandled;
-    default: return kefo::kResultUnknown;
+        case kefo::kCmdInfo: return Info(record);
+        case kefo::kCmdCreateInstance: return Create(record);
+        case kefo::kCmdDestroyInstance: record->context = nullptr; return kefo::kResultHandled;
+        default: return kefo::kResultUnknown;
     }
 }
