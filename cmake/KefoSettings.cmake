@@ -54,3 +54,7 @@ if(KEFO_NATIVE AND KEFO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The year of the build date: About boxes and version blocks end their
+# copyright lines with it (SOURCE_DATE_EPOCH, when set, makes it reproducible).
+string(TIMESTAMP KEFO_BUILD_YEAR "%Y" UTC)

@@ -11,6 +11,11 @@
 
 namespace kefo {
 
+// --- identity ---------------------------------------------------------------
+constexpr int kAddOnVersionMajor = 1;
+constexpr int kAddOnVersionMinor = 1;
+constexpr char kHelpFileName[] = "KEFO_AnalyzerEQ.chm";
+
 // --- module-wide state ------------------------------------------------------
 HINSTANCE ModuleHandle();
 void SetModuleHandle(HINSTANCE module);
@@ -51,6 +56,8 @@ int OnSettingsApplied(KEFO_Params* record);
 int OnSetParameters(KEFO_Params* record);
 int OnAnalyzeFeed(KEFO_Params* record);
 int OnEqualize(KEFO_Params* record);
+// Runs the About box; answers 1 when it has closed.
+int OnAbout(KEFO_Params* record);
 
 // --- shared operations --------------------------------------------------
 void UpdateProcessingFlags(KEFO_Params* record);
@@ -75,5 +82,6 @@ int EqualizeBlock(KEFO_Params* record);
 // --- dialogs ------------------------------------------------------------
 INT_PTR CALLBACK AnalyzerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK EqualizerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace kefo

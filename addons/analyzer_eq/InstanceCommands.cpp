@@ -89,11 +89,11 @@ int OnInfo(KEFO_Params* record) {
     CopyText(record->displayName, sizeof record->displayName, LoadText(IDS_ADDON_NAME).text);
     CopyText(record->idString, sizeof record->idString, "KeFoEq");
     record->addOnKind = 3;
-    record->addOnVersion = PackVersion(1, 1);
+    record->addOnVersion = PackVersion(kAddOnVersionMajor, kAddOnVersionMinor);
     record->minHostVersion = kHostVersion7_0;
     record->attributeA = 2;
     record->attributeB = 1;
-    record->SetHelpFile("KEFO_AnalyzerEQ.chm");
+    record->SetHelpFile(kHelpFileName);
     return kResultHandled;
 }
 

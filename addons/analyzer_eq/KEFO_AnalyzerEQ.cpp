@@ -53,12 +53,13 @@ int Dispatch(KEFO_Params* record) {
         case kCmdSetParameters: return OnSetParameters(record);
         case kCmdStateChanged: return OnStateChanged(record);
         case kCmdColorsChanged: return OnColorsChanged(record);
+        case kCmdAbout: return OnAbout(record);
         case kCmdAnalyzeFeedA:
         case kCmdAnalyzeFeedB: return OnAnalyzeFeed(record);
         case kCmdProcessRecording:
         case kCmdProcessPlayback:
         case kCmdProcessSaving: return OnEqualize(record);
-        default:  // 5 and, until the About box exists, 13
+        default:  // 5
             return kResultHandled;
     }
 }

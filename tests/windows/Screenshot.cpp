@@ -9,6 +9,20 @@
 namespace testing_screens {
 namespace {
 
+// Under Wine on a display without a window manager nobody draws the window
+// frames, so pictures would show dialogs without their captions. Wine draws
+// them itself when told so before its display driver starts, which is at the
+// first window of the process: hence a static object of every program that
+// takes pictures.
+struct WineDrawsFrames {
+    WineDrawsFrames() {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;  // real Windows
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Decorated", REG_SZ,
+                        L"N", sizeof L"N");
+    }
+} wineDrawsFrames;
+
 constexpr std::size_t kStoredBlockMax = 65535;  // bytes one stored deflate block holds
 
 void PutBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "HostMainWindow.h"
+#include "Keyboard.h"
 #include "ModalDialogDriver.h"
 #include "Screenshot.h"
 #include "framework/AOBuildYear.h"
@@ -15,19 +16,6 @@ namespace {
 
 using hostsim::DriveModalDialog;
 
-// Under Wine on a display without a window manager nobody draws the window
-// frames, so screenshots would show dialogs without their captions. Wine
-// draws them itself when told so before its display driver starts, which is
-// at the first window of the process: hence a static object.
-struct WineDrawsFrames {
-    WineDrawsFrames() {
-        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;  // real Windows
-        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Decorated", REG_SZ,
-                        L"N", sizeof L"N");
-    }
-} wineDrawsFrames;
-
 std::wstring TextOf(HWND window) {
     wchar_t text[512] = L"";
     GetWindowTextW(window, text, 512);
@@ -36,16 +24,6 @@ std::wstring TextOf(HWND window) {
 
 std::wstring Wide(const char* text) {
     return std::wstring(text, text + std::strlen(text));
-}
-
-// F1 through the system's keyboard input, as a user presses it.
-void PressF1(HWND dialog) {
-    SetForegroundWindow(dialog);
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
 }
 
 struct AboutSeen {
@@ -78,7 +56,7 @@ TEST_P(AboutBoxes, ShowTheCompletedTextsAnswerF1AndEndWithOk) {
                 seen.saved = testing_screens::WritePng(
                     testing_screens::CaptureWindow(dialog),
                     testing_screens::ArtifactPath(L"About_" + Wide(addOn.label) + L".png"));
-                PressF1(dialog);
+                testing_input::PressKey(dialog, VK_F1);
                 return false;
             }
             if (record_.CountOf("ShowHelp") == 0) return false;
