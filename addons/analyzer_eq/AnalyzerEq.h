@@ -70,6 +70,9 @@ void RefreshEqualizerControls(KEFO_Params* record);
 void RefreshEqualizerWindow(KEFO_Params* record);
 // Pushes the current gains and bypass to the equalizer when it is initialised.
 void ApplyEqualizerSettings(KEFO_Params* record);
+// Moves the equalizer between playback and saving ("Apply to file"); the host
+// may refuse, and then nothing changes.
+void OnApplyToFile(KEFO_Params* record);
 
 // --- audio --------------------------------------------------------------
 void PrepareAnalyzer(KEFO_Params* record, int channels, int rate);
@@ -78,6 +81,17 @@ void PrepareEqualizer(KEFO_Params* record, int channels, int rate);
 void RestartEqualizerStream(KEFO_Params* record);
 int FeedAnalyzer(KEFO_Params* record);
 int EqualizeBlock(KEFO_Params* record);
+
+// --- analyzer window ----------------------------------------------------
+// Replaces the instance's colour ramp with count cell colours.
+void BuildColorRamp(KEFO_Params* record, int count);
+// Renders the latest results, stepping the peak marks, and hands the picture
+// to the display control; the previous picture stays when that fails.
+void DrawAnalyzer(KEFO_Params* record, HWND display);
+// Adopts the "Peaks" box of the open analyzer window (the setting stays as it
+// is without one), restarts every peak mark and stores the settings; answers
+// StoreSettings' result.
+int OnPeaksBox(KEFO_Params* record);
 
 // --- dialogs ------------------------------------------------------------
 INT_PTR CALLBACK AnalyzerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

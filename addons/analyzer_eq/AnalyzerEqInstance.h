@@ -27,6 +27,8 @@ struct AnalyzerEqInstance {
     int peakPositions[kAnalyzerBandCount]{};
     int peakAges[kAnalyzerBandCount]{};
     HeapArray<unsigned> colourRamp;        // pixel values of the bar colours
+    int colourRampCount = 0;               // cells the ramp has colours for
+    bool displayFailureReported = false;   // cleared by the next picture shown
     int analyzerFill = 0;                  // samples gathered in analyzerFrame
     HeapArray<float> analyzerFrameBuffer;  // GetFrameLength() floats
     CSpectrumAn analyzer;

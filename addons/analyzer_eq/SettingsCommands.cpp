@@ -10,11 +10,6 @@
 namespace kefo {
 namespace {
 
-constexpr int kStoreSwitchOn = 1;
-constexpr int kStoreSwitchOff = 2;
-constexpr int kTextApplyOn = IDS_APPLY_TO_FILE_ON;
-constexpr int kTextApplyOff = IDS_APPLY_TO_FILE_OFF;
-
 // Host values that are not finite never reach the filter: they count as 0.
 float Finite(float value) {
     return std::isfinite(value) ? value : 0.0f;
@@ -29,36 +24,6 @@ bool IsFlag(float value) {
 void AdoptFrom(AnalyzerEqSettings& settings, const float* values, int first) {
     for (int i = first; i < kSettingsCount; ++i)
         settings[i] = i >= kFirstGain ? ClampGain(values[i]) : Finite(values[i]);
-}
-
-// Moves the equalizer between playback and saving; the host may refuse.
-void SwitchApplyToFile(KEFO_Params* record, bool on) {
-    KEFO_MARK();
-    AnalyzerEqInstance* instance = InstanceOf(record);
-    AnalyzerEqSettings& settings = instance->settings;
-    const float oldPlayback = settings[kUseForPlayback];
-    const float oldSaving = settings[kUseSaving];
-    settings[kUseSaving] = on ? 1.0f : 0.0f;
-    settings[kUseForPlayback] = on ? 0.0f : 1.0f;
-    const int accepted = record->StoreSettings(kSettingsCount, settings.values,
-                                               on ? kStoreSwitchOn : kStoreSwitchOff,
-                                               LoadText(on ? kTextApplyOn : kTextApplyOff).text);
-    HWND dialog = instance->equalizerDialog;
-    if (accepted) {
-        if (dialog)
-            CheckDlgButton(dialog, IDC_EQ_PLAYBACK,
-                           settings.IsOn(kUseForPlayback) ? BST_CHECKED : BST_UNCHECKED);
-        UpdateProcessingFlags(record);
-        RefreshEqualizerControls(record);
-        return;
-    }
-    settings[kUseForPlayback] = oldPlayback;
-    settings[kUseSaving] = oldSaving;
-    if (dialog) {
-        CheckDlgButton(dialog, IDC_EQ_APPLY_TO_FILE,
-                       oldSaving == 1.0f ? BST_CHECKED : BST_UNCHECKED);
-        record->ShowMessage(dialog, record->hostText, kMessageWarning, kButtonsOk);
-    }
 }
 
 }  // namespace
@@ -109,8 +74,15 @@ int OnSetParameters(KEFO_Params* record) {
     if (v[kAnalyzerOpen] != settings[kAnalyzerOpen]) ToggleAnalyzerWindow(record);
     if (v[kEqualizerOpen] != settings[kEqualizerOpen]) ToggleEqualizerWindow(record);
     if (v[kPeaksOn] != settings[kPeaksOn]) {
-        settings[kPeaksOn] = v[kPeaksOn];
-        StoreCurrentSettings(record);
+        // An open analyzer window takes the option through its own box.
+        if (HWND analyzer = instance->analyzerDialog) {
+            CheckDlgButton(analyzer, IDC_ANALYZER_PEAKS,
+                           v[kPeaksOn] == 1.0f ? BST_CHECKED : BST_UNCHECKED);
+            OnPeaksBox(record);
+        } else {
+            settings[kPeaksOn] = v[kPeaksOn];
+            StoreCurrentSettings(record);
+        }
     }
     if (v[kUseForPlayback] + v[kUseRecording] + v[kUseSaving] > 1.0f) return kResultHandled;
     if (settings.IsOn(kUseSaving) && v[kUseSaving] == 1.0f) return kResultHandled;
@@ -124,7 +96,7 @@ int OnSetParameters(KEFO_Params* record) {
             return kResultHandled;
         if (HWND dialog = instance->equalizerDialog)
             CheckDlgButton(dialog, IDC_EQ_APPLY_TO_FILE, switchingOn ? BST_CHECKED : BST_UNCHECKED);
-        SwitchApplyToFile(record, switchingOn);
+        OnApplyToFile(record);
         if (settings[kUseSaving] != v[kUseSaving]) return kResultHandled;
     }
 

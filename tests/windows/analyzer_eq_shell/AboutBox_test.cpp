@@ -65,8 +65,8 @@ TEST_F(AnalyzerEqAbout, ShowsItsTextsAsksForItsTopicAndEndsWithOk) {
     EXPECT_EQ(name, L"Spectrum Analyzer and Graphic Equalizer Add-on");
     EXPECT_EQ(version, L"1.1");
     const std::string year(kAOBuildYear);
-    EXPECT_EQ(copyright, L"Copyright \u00A9 2004-" + std::wstring(year.begin(), year.end()) +
-                             L" Brendle");
+    EXPECT_EQ(copyright,
+              L"Copyright \u00A9 2004-" + std::wstring(year.begin(), year.end()) + L" Brendle");
     EXPECT_TRUE(saved);
 
     auto help = record_.CallsTo("ShowHelp");
