@@ -1,0 +1,7 @@
+#include "installer/InstallerState.h"
+
+namespace kefo {
+
+InstallerState g_installer{};
+
+}  // namespace kefo
