@@ -409,7 +409,7 @@ int HostRecord::HostSlot28(int a) {
 int HostRecord::HostSlot29(int a, int b) {
     return Stub(29, {Num(a), Num(b)});
 }
-int HostRecord::HostSlot30() {
+double HostRecord::HostSlot30() {
     return Stub(30, {});
 }
 int HostRecord::HostSlot31(int a, int b) {

@@ -126,7 +126,7 @@ public:
     int HostSlot27(int, int, int, int, int, int, int, int, int) override;
     int HostSlot28(int) override;
     int HostSlot29(int, int) override;
-    int HostSlot30() override;
+    double HostSlot30() override;
     int HostSlot31(int, int) override;
     int HostSlot32(int, int) override;
     int HostSlot33() override;

@@ -136,7 +136,7 @@ protected:
 
 class KEFO_Params_6_0 : public KEFO_Params_5_3 {
 public:
-    virtual int HostSlot30() = 0;
+    virtual double HostSlot30() = 0;  // a floating result (ST0 on i686), not EAX
     virtual int HostSlot31(int, int) = 0;
     virtual int HostSlot32(int, int) = 0;
     virtual int HostSlot33() = 0;
