@@ -1,0 +1,195 @@
+#include "installer/AddOnScan.h"
+
+#include <string>
+
+#include "installer/CKEFOParams.h"
+#include "installer/Compatibility.h"
+#include "installer/HostDiscovery.h"
+#include "installer/InstallerMessages.h"
+#include "installer/InstallerText.h"
+#include "installer/resource.h"
+#include "support/BoundedText.h"
+#include "support/ErrorRecordW.h"
+#include "support/UniqueHandle.h"
+
+namespace kefo {
+namespace {
+
+const wchar_t kSourcePath[] = L"" __FILE__;
+
+// Hosts from this major version on must not get add-ons of kHiddenKind.
+constexpr unsigned kFirstHostHidingKind = 8;
+constexpr int kHiddenKind = 8;
+
+void Quit(const std::wstring& text) {
+    ShowInstallerMessage(text.c_str(), MB_OK | MB_ICONHAND);
+    PostQuitMessage(0);
+}
+
+// The add-on is foreign code: an exception it lets out counts as no answer.
+int AskAddOn(KEFO_ProcessingFn processing, CKEFOParams& answer) noexcept {
+    try {
+        return processing(&answer);
+    } catch (...) {
+        return kResultUnknown;
+    }
+}
+
+bool IsHiddenFromHost(const KEFO_Params& answer) {
+    return VersionMajor(g_installer.installedHostVersion) >= kFirstHostHidingKind &&
+           answer.addOnKind == kHiddenKind;
+}
+
+void ForgetDeclaredFiles(AddOnRecord* record) {
+    record->helpFile[0] = L'\0';
+    for (auto& name : record->companionFiles) name[0] = L'\0';
+    record->companionFileCount = 0;
+}
+
+// On a drive with short names "*.dll" also finds "x.dllx" through its short
+// name; only the real extension counts.
+bool HasDllExtension(const wchar_t* name) {
+    const std::size_t length = BoundedLength(name, kFolderChars);
+    const wchar_t extension[] = L".dll";
+    constexpr int kExtensionChars = 4;
+    return length > kExtensionChars &&
+           CompareStringOrdinal(name + length - kExtensionChars, kExtensionChars, extension,
+                                kExtensionChars, TRUE) == CSTR_EQUAL;
+}
+
+// The folder's full, long spelling without a trailing backslash, so that
+// "C:\PROGRA~1\x\.\AddOns\" compares equal to "C:\Program Files\x\AddOns".
+std::wstring CanonicalFolder(const wchar_t* folder) {
+    wchar_t full[kAddOnsFolderChars] = L"";
+    DWORD length = GetFullPathNameW(folder, kAddOnsFolderChars, full, nullptr);
+    if (length == 0 || length >= kAddOnsFolderChars) return folder;
+    wchar_t longName[kAddOnsFolderChars] = L"";
+    const DWORD longLength = GetLongPathNameW(full, longName, kAddOnsFolderChars);
+    std::wstring result = (longLength > 0 && longLength < kAddOnsFolderChars) ? longName : full;
+    while (result.size() > 1 && (result.back() == L'\\' || result.back() == L'/'))
+        result.pop_back();
+    return result;
+}
+
+bool IsSameFolder(const wchar_t* a, const wchar_t* b) {
+    const std::wstring first = CanonicalFolder(a);
+    const std::wstring second = CanonicalFolder(b);
+    return CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
+                                static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Drive and folder of the program's own file, with the trailing backslash.
+bool FindProgramFolder(wchar_t (&folder)[kFolderChars]) {
+    wchar_t path[kFolderChars] = L"";
+    const DWORD length = GetModuleFileNameW(g_installer.instance, path, kFolderChars);
+    if (length == 0 || length >= static_cast<DWORD>(kFolderChars)) {
+        // A cut path would name another folder.
+        path[kFolderChars - 1] = L'\0';
+        ReportSystemFailure(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER,
+                            L"GetModuleFileName", path);
+        return false;
+    }
+    std::size_t end = length;
+    while (end > 0 && path[end - 1] != L'\\' && path[end - 1] != L'/') --end;
+    path[end] = L'\0';
+    CopyCut(folder, path);
+    return true;
+}
+
+}  // namespace
+
+bool QueryAddOnInfo(const wchar_t* path, AddOnRecord* record) {
+    if (path == nullptr || record == nullptr) return false;
+    ForgetDeclaredFiles(record);  // the add-on declares its files afresh
+    CKEFOParams answer(record);
+    int result = kResultUnknown;
+    {
+        UniqueHModule module(LoadLibraryW(path));
+        if (!module) {
+            const DWORD code = GetLastError();
+            ErrorRecordW error;
+            SetError(kErrorSystem, &error, code, L"LoadLibrary", path, kSourcePath, __LINE__, 0,
+                     nullptr);
+            ReportUnexpectedError(error);
+            return false;
+        }
+        const auto processing = reinterpret_cast<KEFO_ProcessingFn>(
+            reinterpret_cast<void*>(GetProcAddress(module.Get(), "KEFO_Processing")));
+        if (processing == nullptr) return false;
+        result = AskAddOn(processing, answer);
+    }  // freed here, whatever the answer: only our copy of it is read below
+
+    if (result != kResultHandled || IsHiddenFromHost(answer) || !CheckCompatibility(answer)) {
+        ForgetDeclaredFiles(record);
+        return false;
+    }
+    CopyCut(record->displayName, AddOnText(answer.displayName, sizeof answer.displayName).c_str());
+    record->version = answer.addOnVersion;
+    record->build = static_cast<std::uint32_t>(answer.buildNumber);
+    record->isBeta = answer.betaFlag != 0 ? 1 : 0;
+    return true;
+}
+
+std::uint32_t ScanAddOns(const wchar_t* folder, AddOnRecord* list, std::uint32_t initialSelected) {
+    if (folder == nullptr || list == nullptr) return 0;
+    const std::wstring pattern = FormatText(L"%s*.dll", {folder});
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
+    if (!search) return 0;
+
+    std::uint32_t count = 0;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            !HasDllExtension(found.cFileName))
+            continue;
+        // A DLL that is not listed leaves its place to the next one, so the
+        // place starts empty every time.
+        AddOnRecord& record = list[count];
+        record = AddOnRecord{};
+        CopyCut(record.fileName, found.cFileName);
+        record.selected = initialSelected;
+        const std::wstring path = FormatText(L"%s%s", {folder, record.fileName});
+        if (QueryAddOnInfo(path.c_str(), &record)) ++count;
+    } while (count < static_cast<std::uint32_t>(kMaxAddOns) && FindNextFileW(search.Get(), &found));
+
+    // No half-filled record of a refused DLL after the listed ones.
+    if (count < static_cast<std::uint32_t>(kMaxAddOns)) list[count] = AddOnRecord{};
+    return count;
+}
+
+void StartInstaller() {
+    StartInstallerFrom(nullptr);
+}
+
+void StartInstallerFrom(const wchar_t* distributionFolder) {
+    if (!DiscoverHost()) {
+        PostQuitMessage(0);
+        return;
+    }
+    if (distributionFolder != nullptr) {
+        CopyCut(g_installer.distributionFolder, distributionFolder);
+    } else if (!FindProgramFolder(g_installer.distributionFolder)) {
+        PostQuitMessage(0);
+        return;
+    }
+
+    // Installing from the add-ons folder would replace the files with
+    // themselves.
+    if (IsSameFolder(g_installer.distributionFolder, g_installer.addOnsFolder)) {
+        Quit(FormatInstallerString(IDS_STARTED_IN_ADDONS_FOLDER, g_installer.addOnsFolder));
+        return;
+    }
+
+    g_installer.distributionCount =
+        ScanAddOns(g_installer.distributionFolder, g_installer.distributionAddOns, 1);
+    if (g_installer.distributionCount == 0) {
+        Quit(LoadInstallerString(g_installer.incompatibleSeen ? IDS_NO_ADDONS_FOR_RELEASE
+                                                              : IDS_NO_ADDONS_FOUND));
+        return;
+    }
+    g_installer.installedCount =
+        ScanAddOns(g_installer.addOnsFolder, g_installer.installedAddOns, 0);
+    MatchInstalled();
+}
+
+}  // namespace kefo

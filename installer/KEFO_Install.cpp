@@ -1,0 +1,13 @@
+// KEFO_Install.exe: the add-ons installer. It takes no command line and
+// keeps no settings; everything happens in the wizard. The exit code is 0
+// however the wizard ended: every failure has told the user already.
+#include <windows.h>
+
+#include "installer/InstallerState.h"
+#include "installer/Wizard.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    kefo::g_installer.instance = instance;
+    kefo::RunWizard();
+    return 0;
+}

@@ -1,0 +1,100 @@
+#include "installer/Wizard.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "installer/InstallerState.h"
+#include "installer/WizardPages.h"
+#include "installer/resource.h"
+
+namespace kefo {
+namespace {
+
+struct PageDescription {
+    int dialog;
+    DLGPROC procedure;
+};
+
+constexpr PageDescription kPages[] = {
+    {IDD_WELCOME, &WelcomePageProc},
+    {IDD_SELECT, &SelectPageProc},
+    {IDD_INSTALL, &InstallPageProc},
+};
+constexpr int kPageCount = sizeof kPages / sizeof kPages[0];
+
+void CentreOnScreen(HWND window) noexcept {
+    RECT frame{};
+    if (!GetWindowRect(window, &frame)) return;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2;
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RemoveCentringHook() noexcept {
+    if (!g_installer.centringHook) return;
+    UnhookWindowsHookEx(g_installer.centringHook);
+    g_installer.centringHook = nullptr;
+}
+
+// The first window this thread activates is the wizard: centre it once, then
+// get out of the way.
+LRESULT CALLBACK CentringHook(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    const HHOOK hook = g_installer.centringHook;
+    if (code == HCBT_ACTIVATE && hook) {
+        RemoveCentringHook();
+        CentreOnScreen(reinterpret_cast<HWND>(wParam));
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) noexcept {
+    if (message != PSCB_INITIALIZED) return 0;
+    g_installer.wizardWindow = sheet;
+    RemoveCentringHook();
+    if (GetActiveWindow() == sheet) {
+        // Some sheets activate themselves while they set up the first page;
+        // a hook would then wait for the next window, a message box.
+        CentreOnScreen(sheet);
+    } else {
+        g_installer.centringHook =
+            SetWindowsHookExW(WH_CBT, &CentringHook, nullptr, GetCurrentThreadId());
+    }
+    // Also as the big icon, for the task switcher.
+    if (HICON icon = LoadIconW(g_installer.instance, MAKEINTRESOURCEW(IDI_INSTALLER)))
+        SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    return 0;
+}
+
+}  // namespace
+
+void RunWizard() noexcept {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&classes);
+
+    PROPSHEETPAGEW pages[kPageCount] = {};
+    for (int i = 0; i < kPageCount; ++i) {
+        pages[i].dwSize = sizeof pages[i];
+        pages[i].dwFlags = PSP_DEFAULT;  // the dialog's caption is the page title
+        pages[i].hInstance = g_installer.instance;
+        pages[i].pszTemplate = MAKEINTRESOURCEW(kPages[i].dialog);
+        pages[i].pfnDlgProc = kPages[i].procedure;
+    }
+    PROPSHEETHEADERW sheet{};
+    sheet.dwSize = sizeof sheet;
+    sheet.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE | PSH_USEICONID | PSH_USECALLBACK;
+    sheet.hwndParent = nullptr;
+    sheet.hInstance = g_installer.instance;
+    sheet.pszIcon = MAKEINTRESOURCEW(IDI_INSTALLER);
+    sheet.nPages = kPageCount;
+    sheet.nStartPage = 0;
+    sheet.ppsp = pages;
+    sheet.pfnCallback = &SheetCallback;
+    PropertySheetW(&sheet);
+
+    // A sheet that ended before it was ever activated leaves its hook behind.
+    RemoveCentringHook();
+    g_installer.wizardWindow = nullptr;
+}
+
+}  // namespace kefo

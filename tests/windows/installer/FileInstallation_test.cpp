@@ -1,0 +1,372 @@
+// The file work of the installation in temporary distribution and add-ons
+// folders, with the message boxes recorded and answered by the test, and
+// the Install Process page built from the installer's own resources.
+#include "installer/FileInstallation.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+#include "InstallerTestSupport.h"
+#include "installer/InstallerText.h"
+#include "installer/resource.h"
+#include "support/BoundedText.h"
+
+namespace {
+
+using installer_tests::g_boxes;
+using kefo::g_installer;
+
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsEmpty(Handle handle) noexcept { return handle == INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) noexcept { CloseHandle(handle); }
+};
+using UniqueFile = kefo::UniqueHandle<FileTraits>;
+using UniqueWindow = kefo::UniqueHandle<kefo::NullEmptyTraits<HWND, &DestroyWindow>>;
+
+std::deque<int> g_answers;             // given to the boxes in turn; OK when none is left
+std::function<void()> g_beforeAnswer;  // runs while a box is "open"
+
+int WINAPI AnswerBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    installer_tests::RecordBox(owner, text, caption, type);
+    if (g_beforeAnswer) g_beforeAnswer();
+    if (g_answers.empty()) return IDOK;
+    const int answer = g_answers.front();
+    g_answers.pop_front();
+    return answer;
+}
+
+void Put(const std::wstring& path, const std::string& text) {
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(file && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()),
+                                  &written, nullptr));
+}
+
+// The file's text; "-" when it cannot be opened.
+std::string Content(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    char buffer[256];
+    DWORD read = 0;
+    if (!file || !ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return "-";
+    return std::string(buffer, read);
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    kefo::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found)) {
+        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+        DeleteFileW(path.c_str());
+    }
+    find.Reset();
+    RemoveDirectoryW(folder.c_str());
+}
+
+class FileInstallation : public installer_tests::InstallerFixture {
+protected:
+    void SetUp() override {
+        InstallerFixture::SetUp();
+        kefo::SetMessageBoxFunction(&AnswerBox);
+        g_answers.clear();
+        g_beforeAnswer = nullptr;
+        wchar_t temp[MAX_PATH] = {};
+        ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+        root_ = std::wstring(temp) + L"kefo_files_" + std::to_wstring(GetCurrentProcessId());
+        RemoveTree(root_);
+        ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
+        dist_ = root_ + L"\\dist\\";
+        addOns_ = root_ + L"\\host\\AddOns\\";
+        for (const std::wstring& folder : {dist_, root_ + L"\\host", addOns_})
+            CreateDirectoryW(folder.c_str(), nullptr);
+        kefo::CopyCut(g_installer.hostFolder, (root_ + L"\\host").c_str());
+        kefo::CopyCut(g_installer.addOnsFolder, addOns_.c_str());
+        kefo::CopyCut(g_installer.distributionFolder, dist_.c_str());
+    }
+    void TearDown() override {
+        g_beforeAnswer = nullptr;
+        RemoveTree(root_);
+        InstallerFixture::TearDown();
+    }
+
+    // A record with its files on disk, each holding "<list>:<name>". Files:
+    // the DLL, the help file ("" for none), then the companion files.
+    kefo::AddOnRecord& Add(bool installed, const wchar_t* name, std::uint32_t version,
+                           std::initializer_list<const wchar_t*> files) {
+        kefo::AddOnRecord* list =
+            installed ? g_installer.installedAddOns : g_installer.distributionAddOns;
+        std::uint32_t& count =
+            installed ? g_installer.installedCount : g_installer.distributionCount;
+        kefo::AddOnRecord& addOn = list[count++];
+        kefo::CopyCut(addOn.displayName, name);
+        addOn.version = version;
+        addOn.selected = installed ? 0 : 1;
+        const wchar_t* const* file = files.begin();
+        kefo::CopyCut(addOn.fileName, file[0]);
+        if (files.size() > 1) kefo::CopyCut(addOn.helpFile, file[1]);
+        for (std::size_t i = 2; i < files.size(); ++i)
+            kefo::CopyCut(addOn.companionFiles[addOn.companionFileCount++], file[i]);
+        for (const wchar_t* f : files)
+            if (*f) Put((installed ? addOns_ : dist_) + f, Tag(installed, f));
+        return addOn;
+    }
+    // The distribution record replaces the installed one, as the Select page leaves it.
+    static void Replace(kefo::AddOnRecord& d, std::uint32_t installedIndex) {
+        d.matched = 1;
+        d.matchIndex = installedIndex;
+        g_installer.installedAddOns[installedIndex].selected = d.selected;
+    }
+    static std::string Tag(bool installed, const std::wstring& name) {
+        return (installed ? "old:" : "new:") + std::string(name.begin(), name.end());
+    }
+    std::string Installed(const wchar_t* name) const { return Content(addOns_ + name); }
+
+    // The one box shown, its text; every box has the wizard as owner and the caption.
+    static std::wstring Box(UINT type = MB_OK | MB_ICONHAND) {
+        EXPECT_EQ(g_boxes.size(), 1u);
+        if (g_boxes.empty()) return L"(no box)";
+        const installer_tests::RecordedBox box = g_boxes.back();
+        g_boxes.clear();
+        EXPECT_EQ(box.owner, g_installer.wizardWindow);
+        EXPECT_EQ(box.caption, kefo::LoadInstallerString(IDS_MESSAGE_CAPTION));
+        EXPECT_EQ(box.type, type);
+        return box.text;
+    }
+
+    std::wstring root_, dist_, addOns_;
+};
+
+TEST_F(FileInstallation, CopiesSelectedAddOnsWithTheirFilesOnly) {
+    kefo::AddOnRecord& a = Add(false, L"A", 0x10001, {L"A.dll", L"A.chm", L"A1.dat", L"A2.dat"});
+    kefo::CopyCut(a.companionFiles[2], L"A3.dat");  // beyond the count: not the add-on's
+    Put(dist_ + L"A3.dat", "x");
+    Add(false, L"B", 0x10000, {L"B.dll", L""}).selected = 0;
+    Add(true, L"C", 0x10002, {L"C.dll"});
+    Replace(Add(false, L"C", 0x10001, {L"C.dll"}), 0);  // older: never copied
+    ASSERT_TRUE(kefo::CopySelectedAddOns());
+    EXPECT_TRUE(g_boxes.empty());
+    for (const wchar_t* name : {L"A.dll", L"A.chm", L"A1.dat", L"A2.dat"})
+        EXPECT_EQ(Installed(name), Tag(false, name));
+    EXPECT_EQ(Installed(L"A3.dat"), "-");
+    EXPECT_EQ(Installed(L"B.dll"), "-");
+    EXPECT_EQ(Installed(L"C.dll"), "old:C.dll");
+
+    // A copy that fails stops there, citing the destination.
+    ASSERT_TRUE(DeleteFileW((dist_ + L"A1.dat").c_str()));
+    ASSERT_TRUE(DeleteFileW((addOns_ + L"A2.dat").c_str()));
+    EXPECT_FALSE(kefo::CopySelectedAddOns());
+    EXPECT_EQ(Installed(L"A2.dat"), "-");
+    EXPECT_EQ(Box(), kefo::FormatInstallerString(IDS_UNEXPECTED_ERROR, ERROR_FILE_NOT_FOUND,
+                                                 L"CopyFile", addOns_ + L"A1.dat",
+                                                 kefo::SystemErrorText(ERROR_FILE_NOT_FOUND)));
+}
+
+TEST_F(FileInstallation, RemovesOnlyAddOnsThatAreReplaced) {
+    Add(true, L"X", 0x10000, {L"X.dll", L"X.chm", L"X1.dat", L"..\\outside.dat"});
+    ASSERT_TRUE(DeleteFileW((addOns_ + L"X.chm").c_str()));  // already gone counts as deleted
+    Put(root_ + L"\\host\\outside.dat", "keep");
+    Add(true, L"Y", 0x10000, {L"Y.dll"});
+    Add(true, L"y", 0x10000, {L"Y2.dll"});  // same name; its counterpart is unchecked
+    Add(true, L"Z", 0x10000, {L"Z.dll"});
+    Replace(Add(false, L"X", 0x10001, {L"X.dll"}), 0);
+    kefo::AddOnRecord& y = Add(false, L"Y", 0x10001, {L"Y.dll"});
+    Replace(y, 1);
+    Replace(y, 2);
+    y.selected = 0;
+    g_installer.installedAddOns[2].selected = 0;  // only the last match follows the box
+    ASSERT_TRUE(kefo::RemoveReplacedAddOns());
+    EXPECT_TRUE(g_boxes.empty());
+    for (const wchar_t* name : {L"X.dll", L"X.chm", L"X1.dat"}) EXPECT_EQ(Installed(name), "-");
+    EXPECT_EQ(Content(root_ + L"\\host\\outside.dat"), "keep");
+    EXPECT_EQ(Installed(L"Y.dll"), "old:Y.dll");
+    EXPECT_EQ(Installed(L"Y2.dll"), "old:Y2.dll");
+    EXPECT_EQ(Installed(L"Z.dll"), "old:Z.dll");
+}
+
+TEST_F(FileInstallation, ReadOnlyFileIsDeletedOnlyOnYes) {
+    const std::wstring path = addOns_ + L"R.dll";
+    Put(path, "r");
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::wstring question = kefo::FormatInstallerString(IDS_CONFIRM_OVERWRITE_READONLY, path);
+    g_answers = {IDNO};
+    EXPECT_FALSE(kefo::DeleteFileWithPrompts(path.c_str()));
+    EXPECT_EQ(Box(MB_YESNO | MB_ICONQUESTION), question);
+    EXPECT_EQ(Content(path), "r");
+    g_answers = {IDYES};
+    EXPECT_TRUE(kefo::DeleteFileWithPrompts(path.c_str()));
+    EXPECT_EQ(Box(MB_YESNO | MB_ICONQUESTION), question);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Missing files and folders need no deleting; a folder is never deleted.
+    EXPECT_TRUE(kefo::DeleteFileWithPrompts(path.c_str()));
+    EXPECT_TRUE(kefo::DeleteFileWithPrompts((root_ + L"\\none\\R.dll").c_str()));
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_FALSE(kefo::DeleteFileWithPrompts(dist_.c_str()));
+    EXPECT_NE(Box().find(L"DeleteFile(" + dist_ + L")"), std::wstring::npos);
+}
+
+TEST_F(FileInstallation, FileInUseIsRetriedUntilReleasedOrCancelled) {
+    const std::wstring path = addOns_ + L"L.dll";
+    Put(path, "l");
+    UniqueFile lock(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    g_answers = {IDRETRY, IDCANCEL};
+    EXPECT_FALSE(kefo::DeleteFileWithPrompts(path.c_str()));
+    ASSERT_EQ(g_boxes.size(), 2u);
+    const std::wstring text =
+        kefo::FormatInstallerString(IDS_DELETE_FAILED, path, ERROR_SHARING_VIOLATION,
+                                    kefo::SystemErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(g_boxes[0].text, text);
+    EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONEXCLAMATION));
+    EXPECT_EQ(Content(path), "-");  // still locked, still there
+
+    g_boxes.clear();
+    g_answers = {IDRETRY, IDRETRY};
+    g_beforeAnswer = [&] {
+        if (g_boxes.size() == 2) lock.Reset();
+    };
+    EXPECT_TRUE(kefo::DeleteFileWithPrompts(path.c_str()));
+    EXPECT_EQ(g_boxes.size(), 2u);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// ---------------------------------------------------------------------------
+// The whole run on a real Install Process page, inside a stand-in sheet with
+// a disabled Finish button.
+
+class InstallationRun : public FileInstallation {
+protected:
+    void SetUp() override {
+        FileInstallation::SetUp();
+        sheet_.Reset(CreateWindowExW(0, L"#32770", L"sheet", WS_POPUP | WS_VISIBLE, 0, 0, 600, 400,
+                                     nullptr, nullptr, nullptr, nullptr));
+        ASSERT_TRUE(sheet_);
+        CreateWindowExW(0, L"BUTTON", L"Finish", WS_CHILD | WS_VISIBLE | WS_DISABLED, 500, 350, 80,
+                        24, sheet_.Get(), reinterpret_cast<HMENU>(IDCANCEL), nullptr, nullptr);
+        page_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INSTALL),
+                                   sheet_.Get(), &PageProc, 0);
+        ASSERT_NE(page_, nullptr);
+        ShowWindow(page_, SW_SHOW);
+        g_installer.wizardWindow = sheet_.Get();
+        g_installer.installing = true;
+        SetForegroundWindow(sheet_.Get());
+    }
+    void TearDown() override {
+        sheet_.Reset();
+        FileInstallation::TearDown();
+    }
+    static INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM, LPARAM) {
+        if (message != WM_INITDIALOG) return FALSE;
+        ShowWindow(GetDlgItem(page, IDC_RESULT_MARK), SW_HIDE);
+        ShowWindow(GetDlgItem(page, IDC_RESULT_TEXT), SW_HIDE);
+        return TRUE;
+    }
+
+    // Runs the installation and checks what every outcome shows; the result text.
+    std::wstring Run(bool ok) {
+        kefo::RunInstallation(page_);
+        EXPECT_FALSE(g_installer.installing);
+        const HWND finish = GetDlgItem(sheet_.Get(), IDCANCEL);
+        EXPECT_TRUE(IsWindowEnabled(finish));
+        EXPECT_EQ(GetFocus(), finish);
+        const HWND mark = GetDlgItem(page_, IDC_RESULT_MARK),
+                   text = GetDlgItem(page_, IDC_RESULT_TEXT);
+        EXPECT_TRUE(IsWindowVisible(mark));
+        EXPECT_TRUE(IsWindowVisible(text));
+        EXPECT_EQ(Weight(text), FW_BOLD);
+        EXPECT_EQ(SendDlgItemMessageW(page_, IDC_STEP_LABEL, WM_GETFONT, 0, 0),
+                  SendMessageW(page_, WM_GETFONT, 0, 0));
+        // Left of the centre of the mark is its disc: green or red.
+        const auto bitmap =
+            reinterpret_cast<HBITMAP>(SendMessageW(mark, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        kefo::UniqueHDC dc(CreateCompatibleDC(nullptr));
+        const kefo::UniqueSelection selected = kefo::SelectIntoDC(dc.Get(), bitmap);
+        const COLORREF disc = GetPixel(dc.Get(), 3, 8);
+        EXPECT_GT(ok ? GetGValue(disc) : GetRValue(disc),
+                  (ok ? GetRValue(disc) : GetGValue(disc)) + 60);
+        wchar_t shown[128] = {};
+        GetWindowTextW(text, shown, 128);
+        return shown;
+    }
+    static LONG Weight(HWND window) {
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        return font.lfWeight;
+    }
+
+    UniqueWindow sheet_;
+    HWND page_ = nullptr;  // destroyed with the sheet
+};
+
+TEST_F(InstallationRun, CreatesTheFolderReplacesAndTellsARunningHost) {
+    RemoveTree(addOns_);
+    Add(false, L"A", 0x10001, {L"A.dll", L"A.chm"});
+    EXPECT_EQ(Run(true), L"The installation completed successfully.");
+    EXPECT_TRUE(g_boxes.empty()) << "no host is running";
+    EXPECT_EQ(Installed(L"A.chm"), "new:A.chm");
+
+    // The host's main window stands for the running host.
+    WNDCLASSW host{};
+    host.lpfnWndProc = &DefWindowProcW;
+    host.lpszClassName = L"TavolinWndClass";
+    RegisterClassW(&host);
+    UniqueWindow hostWindow(CreateWindowExW(0, L"TavolinWndClass", L"", WS_POPUP, 0, 0, 1, 1,
+                                            nullptr, nullptr, nullptr, nullptr));
+    Add(true, L"A", 0x10000, {L"A.dll", L"A.chm", L"A1.dat"});
+    Replace(g_installer.distributionAddOns[0], 0);
+    EXPECT_EQ(Run(true), L"The installation completed successfully.");
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].text, kefo::LoadInstallerString(IDS_RESTART_HOST));
+    EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(Installed(L"A.dll"), "new:A.dll");
+    EXPECT_EQ(Installed(L"A1.dat"), "-");
+}
+
+TEST_F(InstallationRun, NothingIsDeletedWhenTheCopyCannotSucceed) {
+    Add(true, L"A", 0x10000, {L"A.dll", L"A.chm"});
+    kefo::AddOnRecord& a = Add(false, L"A", 0x10001, {L"A.dll", L"A.chm", L"A1.dat"});
+    Replace(a, 0);
+    ASSERT_TRUE(DeleteFileW((dist_ + L"A1.dat").c_str()));
+    const std::wstring failed = kefo::LoadInstallerString(IDS_INSTALL_FAILED);
+    EXPECT_EQ(Run(false), failed);
+    EXPECT_NE(Box().find(L"CopyFile(" + addOns_ + L"A1.dat)"), std::wstring::npos);
+    // A name too long for a path in the add-ons folder.
+    kefo::CopyCut(a.companionFiles[0], std::wstring(250, L'a').c_str());
+    EXPECT_EQ(Run(false), failed);
+    EXPECT_EQ(Box().find(L"Unexpected error 206 in the \"CopyFile("), 0u);
+    EXPECT_EQ(Installed(L"A.dll"), "old:A.dll");
+    EXPECT_EQ(Installed(L"A.chm"), "old:A.chm");
+
+    // A read-only file kept on No fails before anything is copied.
+    Put(dist_ + L"A1.dat", "x");
+    kefo::CopyCut(a.companionFiles[0], L"A1.dat");
+    SetFileAttributesW((addOns_ + L"A.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    g_answers = {IDNO};
+    EXPECT_EQ(Run(false), failed);
+    EXPECT_EQ(Box(MB_YESNO | MB_ICONQUESTION),
+              kefo::FormatInstallerString(IDS_CONFIRM_OVERWRITE_READONLY, addOns_ + L"A.dll"));
+    EXPECT_EQ(Installed(L"A1.dat"), "-");
+}
+
+TEST_F(InstallationRun, FolderThatCannotBeCreatedFailsTheInstallation) {
+    const std::wstring folder = root_ + L"\\missing\\AddOns";
+    kefo::CopyCut(g_installer.addOnsFolder, (folder + L"\\").c_str());
+    Add(false, L"A", 0x10001, {L"A.dll"});
+    EXPECT_EQ(Run(false), kefo::LoadInstallerString(IDS_INSTALL_FAILED));
+    EXPECT_EQ(Box(), kefo::FormatInstallerString(IDS_UNEXPECTED_ERROR, ERROR_PATH_NOT_FOUND,
+                                                 L"CreateDirectory", folder,
+                                                 kefo::SystemErrorText(ERROR_PATH_NOT_FOUND)));
+}
+
+}  // namespace
