@@ -49,4 +49,9 @@ bool Parse(const void* data, std::size_t size, Template& out);
 // The template of dialog `id` in `module`; false if it is missing or malformed.
 bool Load(HMODULE module, int id, Template& out);
 
+// An item's caption as tables write it: the text, or "#n" for a resource ordinal.
+inline std::wstring CaptionOf(const Item& item) {
+    return item.title.isOrdinal ? L"#" + std::to_wstring(item.title.ordinal) : item.title.text;
+}
+
 }  // namespace dialog_template

@@ -117,14 +117,14 @@ std::wstring ArtifactPath(const std::wstring& fileName) {
     return folder + L"\\" + fileName;
 }
 
-Image CaptureWindow(HWND window) {
+namespace {
+
+// The pixels of the window's rectangle, read from the window's own surface
+// or from the screen.
+Image Capture(HWND window, bool fromScreen) {
     Image image;
     RECT rect;
     if (!IsWindow(window) || !GetWindowRect(window, &rect)) return image;
-    // Everything painted before the pixels are read.
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    GdiFlush();
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return image;
 
@@ -145,11 +145,16 @@ Image CaptureWindow(HWND window) {
     {
         kefo::UniqueSelection selected = kefo::SelectIntoDC(memory.Get(), dib.Get());
         if (!selected) return image;
-        // The window's own surface, frame and children included; copying the
-        // screen area instead would also pick up whatever covers the window.
-        kefo::UniqueWindowDC source(kefo::WindowDC{window, GetWindowDC(window)});
-        if (!source || !BitBlt(memory.Get(), 0, 0, width, height, source.Get().dc, 0, 0, SRCCOPY))
-            return image;
+        if (fromScreen) {
+            if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get().dc, rect.left, rect.top,
+                        SRCCOPY))
+                return image;
+        } else {
+            kefo::UniqueWindowDC source(kefo::WindowDC{window, GetWindowDC(window)});
+            if (!source ||
+                !BitBlt(memory.Get(), 0, 0, width, height, source.Get().dc, 0, 0, SRCCOPY))
+                return image;
+        }
         GdiFlush();
     }
     image.width = width;
@@ -162,6 +167,35 @@ Image CaptureWindow(HWND window) {
         image.rgb[i * 3 + 2] = pixels[i * 4];
     }
     return image;
+}
+
+}  // namespace
+
+Image CaptureWindow(HWND window) {
+    // Everything painted before the pixels are read; the window's own surface,
+    // frame and children included, so nothing covering it gets in.
+    if (IsWindow(window)) {
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        GdiFlush();
+    }
+    return Capture(window, false);
+}
+
+Image CaptureScreenArea(HWND window) {
+    return Capture(window, true);
+}
+
+void PumpMessages(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    do {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
 }
 
 }  // namespace testing_screens

@@ -28,6 +28,13 @@ struct Image {
 // itself; empty when it cannot be captured.
 Image CaptureWindow(HWND window);
 
+// The pixels on screen under the window, whatever covers it. (A window that
+// prints itself leaves its child controls out under Wine; the screen does not.)
+Image CaptureScreenArea(HWND window);
+
+// Lets the windows of this thread paint themselves for about this long.
+void PumpMessages(DWORD milliseconds);
+
 std::vector<std::uint8_t> EncodePng(const Image& image);
 bool WritePng(const Image& image, const std::wstring& path);
 

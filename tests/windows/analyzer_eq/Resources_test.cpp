@@ -18,13 +18,19 @@
 #include <vector>
 
 #include "DialogTemplate.h"
+#include "ResourceReading.h"
 #include "Screenshot.h"
 #include "TestPaths.h"
 
 namespace {
 
+using dialog_template::CaptionOf;
 using dialog_template::Item;
 using dialog_template::Template;
+using testing_resources::GroupIconEntry;
+using testing_resources::Lower;
+using testing_resources::Narrow;
+using testing_resources::StringTableIds;
 
 class AnalyzerEqResources : public testing::Test {
 protected:
@@ -50,30 +56,13 @@ protected:
 
     // The raw bytes of one resource, empty when it is missing.
     static std::vector<unsigned char> ResourceBytes(int id, LPCWSTR type) {
-        HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(id), type);
-        if (found == nullptr) return {};
-        HGLOBAL loaded = LoadResource(module_, found);
-        auto* data = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
-        if (data == nullptr) return {};
-        return std::vector<unsigned char>(data, data + SizeofResource(module_, found));
+        return testing_resources::ResourceBytes(module_, id, type);
     }
 
     static HMODULE module_;
 };
 
 HMODULE AnalyzerEqResources::module_ = nullptr;
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) out += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
-    return out;
-}
-
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return text;
-}
 
 // ---------------------------------------------------------------------------
 // String table
@@ -117,21 +106,7 @@ TEST_F(AnalyzerEqResources, EveryStringHasItsExactText) {
 }
 
 TEST_F(AnalyzerEqResources, StringTableHoldsNoOtherEntries) {
-    std::set<int> found;
-    auto collect = [](HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
-        if (!IS_INTRESOURCE(name)) return TRUE;
-        auto* ids = reinterpret_cast<std::set<int>*>(param);
-        const int block = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
-        HRSRC res = FindResourceW(module, name, RT_STRING);
-        auto* p = static_cast<const WORD*>(LockResource(LoadResource(module, res)));
-        // A block holds 16 counted strings: ids (block - 1) * 16 onwards.
-        for (int i = 0; i < 16 && p != nullptr; ++i) {
-            if (*p != 0) ids->insert((block - 1) * 16 + i);
-            p += 1 + *p;
-        }
-        return TRUE;
-    };
-    EnumResourceNamesW(module_, RT_STRING, collect, reinterpret_cast<LONG_PTR>(&found));
+    const std::set<int> found = StringTableIds(module_);
     std::set<int> expected;
     for (const StringEntry& entry : kStrings) expected.insert(entry.id);
     EXPECT_EQ(found, expected);
@@ -146,10 +121,6 @@ struct Control {
     const wchar_t* caption;  // "#n" for a resource ordinal
     short x, y, cx, cy;
 };
-
-std::wstring CaptionOf(const Item& item) {
-    return item.title.isOrdinal ? L"#" + std::to_wstring(item.title.ordinal) : item.title.text;
-}
 
 void ExpectControls(const Template& dialog, const std::vector<Control>& expected) {
     ASSERT_EQ(dialog.items.size(), expected.size());
@@ -431,47 +402,6 @@ TEST_F(AnalyzerEqResources, EveryDialogCanBeCreated) {
     DestroyWindow(host);
 }
 
-// Lets the windows of this thread paint themselves.
-void PumpMessages(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    do {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-// The pixels on screen under a window. (A window that prints itself leaves its
-// child controls out under Wine, so the picture is copied from the screen.)
-testing_screens::Image ScreenCopy(HWND window) {
-    testing_screens::Image image;
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * height * 4);
-    if (GetDIBits(memory, bitmap, 0, height, bgrx.data(), &info, DIB_RGB_COLORS) == height) {
-        image.width = width;
-        image.height = height;
-        for (std::size_t i = 0; i < bgrx.size(); i += 4)
-            image.rgb.insert(image.rgb.end(), {bgrx[i + 2], bgrx[i + 1], bgrx[i]});
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return image;
-}
-
 // Each dialog as a user sees it, saved to the build's artifacts folder
 // (analyzer_eq_dialog_<id>.png): the child windows inside a plain frame the
 // size of the dialog, the popups on their own.
@@ -512,9 +442,9 @@ TEST_F(AnalyzerEqResources, DialogPicturesAreSaved) {
                      0);
         ShowWindow(shown, SW_SHOW);
         ShowWindow(dialog, SW_SHOW);
-        PumpMessages(300);
+        testing_screens::PumpMessages(300);
 
-        const testing_screens::Image image = ScreenCopy(shown);
+        const testing_screens::Image image = testing_screens::CaptureScreenArea(shown);
         RECT bounds{};
         GetWindowRect(shown, &bounds);
         EXPECT_EQ(image.width, bounds.right - bounds.left);
@@ -535,23 +465,10 @@ TEST_F(AnalyzerEqResources, DialogPicturesAreSaved) {
 // ---------------------------------------------------------------------------
 // Pictures
 
-#pragma pack(push, 2)
-struct GroupIconEntry {
-    BYTE width, height, colorCount, reserved;
-    WORD planes, bitCount;
-    DWORD bytesInRes;
-    WORD id;
-};
-#pragma pack(pop)
-
 TEST_F(AnalyzerEqResources, IconIsOne32By32ImageOf256Colours) {
-    const std::vector<unsigned char> group = ResourceBytes(114, RT_GROUP_ICON);
-    ASSERT_GE(group.size(), 6u + sizeof(GroupIconEntry));
-    WORD count = 0;
-    std::memcpy(&count, &group[4], sizeof count);
-    ASSERT_EQ(count, 1);
-    GroupIconEntry entry{};
-    std::memcpy(&entry, &group[6], sizeof entry);
+    const std::vector<GroupIconEntry> group = testing_resources::IconGroup(module_, 114);
+    ASSERT_EQ(group.size(), 1u);
+    const GroupIconEntry& entry = group[0];
     EXPECT_EQ(entry.width, 32);
     EXPECT_EQ(entry.height, 32);
     EXPECT_EQ(entry.bitCount, 8);
@@ -635,30 +552,15 @@ INSTANTIATE_TEST_SUITE_P(OnAndOff, AnalyzerEqResourcesBitmap, testing::Values(13
 // Version block
 
 TEST_F(AnalyzerEqResources, VersionBlockNamesTheAddOnAndItsVersion) {
-    const std::wstring path = DllPath();
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    ASSERT_GT(size, 0u);
-    std::vector<unsigned char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
-
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    const testing_resources::VersionBlock block(DllPath());
+    ASSERT_TRUE(block.Loaded());
+    const VS_FIXEDFILEINFO* fixed = block.Fixed();
+    ASSERT_NE(fixed, nullptr);
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00010001u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00010001u);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 
-    auto value = [&](const wchar_t* name) {
-        wchar_t* text = nullptr;
-        UINT chars = 0;
-        std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
-        if (!VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &chars) ||
-            text == nullptr)
-            return std::wstring(L"<missing>");
-        return std::wstring(text);
-    };
     const std::map<std::wstring, std::wstring> expected = {
         {L"CompanyName", L"Brendle"},
         {L"FileDescription", L"Tavolin Spectrum Analyzer and Graphic Equalizer Add-on"},
@@ -668,24 +570,19 @@ TEST_F(AnalyzerEqResources, VersionBlockNamesTheAddOnAndItsVersion) {
         {L"ProductName", L"Spectrum Analyzer and Graphic Equalizer Add-on"},
         {L"ProductVersion", L"1.1"},
     };
-    for (const auto& [name, text] : expected) EXPECT_EQ(value(name.c_str()), text) << Narrow(name);
+    for (const auto& [name, text] : expected)
+        EXPECT_EQ(block.Text(name.c_str()), text) << Narrow(name);
 
     // The copyright line ends with the year of the build: four digits, not
     // before the first release and not after today.
-    const std::wstring copyright = value(L"LegalCopyright");
-    const std::wstring prefix = L"Copyright \u00A9 2004-";
-    const std::wstring suffix = L" Brendle";
-    ASSERT_EQ(copyright.size(), prefix.size() + 4 + suffix.size()) << Narrow(copyright);
-    EXPECT_EQ(copyright.substr(0, prefix.size()), prefix);
-    EXPECT_EQ(copyright.substr(prefix.size() + 4), suffix);
-    const std::wstring year = copyright.substr(prefix.size(), 4);
-    ASSERT_TRUE(std::all_of(year.begin(), year.end(), [](wchar_t c) {
-        return c >= L'0' && c <= L'9';
-    })) << Narrow(year);
+    const std::wstring copyright = block.Text(L"LegalCopyright");
+    const int year =
+        testing_resources::CopyrightYear(copyright, L"Copyright \u00A9 2004-", L" Brendle");
+    ASSERT_NE(year, -1) << Narrow(copyright);
     SYSTEMTIME now{};
     GetSystemTime(&now);
-    EXPECT_GE(std::stoi(year), 2008);
-    EXPECT_LE(std::stoi(year), now.wYear);
+    EXPECT_GE(year, 2008);
+    EXPECT_LE(year, now.wYear);
 }
 
 }  // namespace

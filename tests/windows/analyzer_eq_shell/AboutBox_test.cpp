@@ -8,17 +8,14 @@
 #include "Keyboard.h"
 #include "ModalDialogDriver.h"
 #include "Screenshot.h"
+#include "WindowText.h"
 #include "framework/AOBuildYear.h"
 
 namespace {
 
 using hostsim::DriveModalDialog;
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[512] = L"";
-    GetWindowTextW(window, text, 512);
-    return text;
-}
+using testing_windows::TextOf;
 
 class AnalyzerEqAbout : public AnalyzerEqTest {
 protected:

@@ -9,6 +9,7 @@
 #include "Keyboard.h"
 #include "ModalDialogDriver.h"
 #include "Screenshot.h"
+#include "WindowText.h"
 #include "framework/AOBuildYear.h"
 
 namespace feature_tests {
@@ -16,11 +17,7 @@ namespace {
 
 using hostsim::DriveModalDialog;
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[512] = L"";
-    GetWindowTextW(window, text, 512);
-    return text;
-}
+using testing_windows::TextOf;
 
 std::wstring Wide(const char* text) {
     return std::wstring(text, text + std::strlen(text));

@@ -18,13 +18,19 @@
 #include <vector>
 
 #include "DialogTemplate.h"
+#include "ResourceReading.h"
 #include "Screenshot.h"
 #include "resource.h"
 
 namespace {
 
+using dialog_template::CaptionOf;
 using dialog_template::Item;
 using dialog_template::Template;
+using testing_resources::GroupIconEntry;
+using testing_resources::Lower;
+using testing_resources::Narrow;
+using testing_resources::StringTableIds;
 
 HMODULE Self() {
     return GetModuleHandleW(nullptr);
@@ -38,24 +44,7 @@ Template Dialog(int id) {
 
 // The raw bytes of one resource, empty when it is missing.
 std::vector<unsigned char> ResourceBytes(int id, LPCWSTR type) {
-    HRSRC found = FindResourceW(Self(), MAKEINTRESOURCEW(id), type);
-    if (found == nullptr) return {};
-    HGLOBAL loaded = LoadResource(Self(), found);
-    auto* data = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
-    if (data == nullptr) return {};
-    return std::vector<unsigned char>(data, data + SizeofResource(Self(), found));
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) out += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
-    return out;
-}
-
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return text;
+    return testing_resources::ResourceBytes(Self(), id, type);
 }
 
 // ---------------------------------------------------------------------------
@@ -118,27 +107,13 @@ TEST(InstallerResources, EveryStringHasItsExactText) {
 }
 
 TEST(InstallerResources, StringTableHoldsNoOtherEntriesAndIsUsEnglish) {
-    std::set<int> found;
-    std::set<WORD> languages;
-    auto collect = [](HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
-        if (!IS_INTRESOURCE(name)) return TRUE;
-        auto* ids = reinterpret_cast<std::set<int>*>(param);
-        const int block = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
-        HRSRC res = FindResourceW(module, name, RT_STRING);
-        auto* p = static_cast<const WORD*>(LockResource(LoadResource(module, res)));
-        // A block holds 16 counted strings: ids (block - 1) * 16 onwards.
-        for (int i = 0; i < 16 && p != nullptr; ++i) {
-            if (*p != 0) ids->insert((block - 1) * 16 + i);
-            p += 1 + *p;
-        }
-        return TRUE;
-    };
-    EnumResourceNamesW(Self(), RT_STRING, collect, reinterpret_cast<LONG_PTR>(&found));
+    const std::set<int> found = StringTableIds(Self());
     std::set<int> expected;
     for (const StringEntry& entry : kStrings) expected.insert(entry.id);
     EXPECT_EQ(found, expected);
 
     // Blocks 1 to 3 hold ids 0 to 47; each must exist in US English only.
+    std::set<WORD> languages;
     for (int block = 1; block <= 3; ++block) {
         auto note = [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) -> BOOL {
             reinterpret_cast<std::set<WORD>*>(param)->insert(language);
@@ -163,10 +138,6 @@ struct Control {
     short x, y, cx, cy;
     bool tabStop = false;
 };
-
-std::wstring CaptionOf(const Item& item) {
-    return item.title.isOrdinal ? L"#" + std::to_wstring(item.title.ordinal) : item.title.text;
-}
 
 void ExpectKind(const Item& item, Kind kind) {
     const DWORD type = item.style & SS_TYPEMASK;
@@ -273,19 +244,6 @@ TEST(InstallerResources, InstallPageHasItsControls) {
         {1034, Kind::Picture, L"#114", 0, 0, 95, 156},
     });
     // clang-format on
-}
-
-// Shows the windows of this thread long enough to paint.
-void PumpMessages(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    do {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {
@@ -420,34 +378,6 @@ TEST_F(InstallerPages, PagesCreateWithTheirControlsAndPictures) {
     DestroyWindow(welcome);
 }
 
-// The pixels on screen under a window. (A window that prints itself leaves its
-// child controls out under Wine, so the picture is copied from the screen.)
-testing_screens::Image ScreenCopy(HWND window) {
-    testing_screens::Image image;
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * height * 4);
-    if (GetDIBits(memory, bitmap, 0, height, bgrx.data(), &info, DIB_RGB_COLORS) == height) {
-        image.width = width;
-        image.height = height;
-        for (std::size_t i = 0; i < bgrx.size(); i += 4)
-            image.rgb.insert(image.rgb.end(), {bgrx[i + 2], bgrx[i + 1], bgrx[i]});
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return image;
-}
-
 // Each page as the sheet would show it, saved to the build's artifacts folder
 // (installer_page_<id>.png), with sample rows in the lists and the install
 // page as it ends.
@@ -466,9 +396,9 @@ TEST_F(InstallerPages, PagePicturesAreSaved) {
         SetWindowPos(frame_, HWND_TOP, 40, 40, inner.right, inner.bottom, 0);
         ShowWindow(frame_, SW_SHOW);
         ShowWindow(page, SW_SHOW);
-        PumpMessages(300);
+        testing_screens::PumpMessages(300);
 
-        const testing_screens::Image image = ScreenCopy(frame_);
+        const testing_screens::Image image = testing_screens::CaptureScreenArea(frame_);
         ASSERT_EQ(image.width, inner.right);
         ASSERT_EQ(image.height, inner.bottom);
         std::set<std::uint32_t> colours;
@@ -566,25 +496,11 @@ TEST(InstallerResources, BannerEndsInTheWhiteOfItsStrip) {
     EXPECT_NE(pixels.At(10, 10), RGB(255, 255, 255)) << "the top is coloured";
 }
 
-#pragma pack(push, 2)
-struct GroupIconEntry {
-    BYTE width, height, colorCount, reserved;
-    WORD planes, bitCount;
-    DWORD bytesInRes;
-    WORD id;
-};
-#pragma pack(pop)
-
 TEST(InstallerResources, IconHasSmallAndLargeImages) {
-    const std::vector<unsigned char> group = ResourceBytes(IDI_INSTALLER, RT_GROUP_ICON);
-    ASSERT_GE(group.size(), 6u);
-    WORD count = 0;
-    std::memcpy(&count, &group[4], sizeof count);
-    ASSERT_GE(group.size(), 6u + count * sizeof(GroupIconEntry));
+    const std::vector<GroupIconEntry> group = testing_resources::IconGroup(Self(), IDI_INSTALLER);
+    ASSERT_FALSE(group.empty());
     std::set<int> sizes;
-    for (WORD i = 0; i < count; ++i) {
-        GroupIconEntry entry{};
-        std::memcpy(&entry, &group[6 + i * sizeof entry], sizeof entry);
+    for (const GroupIconEntry& entry : group) {
         sizes.insert(entry.width);
         EXPECT_EQ(entry.width, entry.height);
         EXPECT_EQ(entry.bitCount, 32);
@@ -644,40 +560,21 @@ TEST(InstallerResources, ManifestAsksForAdministratorAndCommonControls6) {
 TEST(InstallerResources, VersionBlockDescribesTheInstaller) {
     wchar_t path[MAX_PATH];
     ASSERT_GT(GetModuleFileNameW(nullptr, path, MAX_PATH), 0u);
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-    ASSERT_GT(size, 0u);
-    std::vector<unsigned char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoW(path, 0, size, block.data()));
-
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    const testing_resources::VersionBlock block(path);
+    ASSERT_TRUE(block.Loaded());
+    const VS_FIXEDFILEINFO* fixed = block.Fixed();
+    ASSERT_NE(fixed, nullptr);
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00080000u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00080000u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0u);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 
-    struct Translation {
-        WORD language, codePage;
-    };
-    Translation* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&translation), &length));
-    ASSERT_GE(length, sizeof(Translation));
-    EXPECT_EQ(translation->language, 0x409);
-    EXPECT_EQ(translation->codePage, 1200);
+    WORD language = 0, codePage = 0;
+    ASSERT_TRUE(block.Translation(&language, &codePage));
+    EXPECT_EQ(language, 0x409);
+    EXPECT_EQ(codePage, 1200);
 
-    auto value = [&](const wchar_t* name) {
-        wchar_t* text = nullptr;
-        UINT chars = 0;
-        std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
-        if (!VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &chars) ||
-            text == nullptr)
-            return std::wstring(L"<missing>");
-        return std::wstring(text);
-    };
     const std::map<std::wstring, std::wstring> expected = {
         {L"CompanyName", L"Brendle"},
         {L"FileDescription", L"Tavolin Add-ons installer"},
@@ -687,23 +584,18 @@ TEST(InstallerResources, VersionBlockDescribesTheInstaller) {
         {L"ProductName", L"Tavolin Add-ons installer"},
         {L"ProductVersion", L"8.0"},
     };
-    for (const auto& [name, text] : expected) EXPECT_EQ(value(name.c_str()), text) << Narrow(name);
+    for (const auto& [name, text] : expected)
+        EXPECT_EQ(block.Text(name.c_str()), text) << Narrow(name);
 
     // The copyright line ends with the year of the build.
-    const std::wstring copyright = value(L"LegalCopyright");
-    const std::wstring prefix = L"Copyright \u00A9 2004-";
-    const std::wstring suffix = L" Brendle";
-    ASSERT_EQ(copyright.size(), prefix.size() + 4 + suffix.size()) << Narrow(copyright);
-    EXPECT_EQ(copyright.substr(0, prefix.size()), prefix);
-    EXPECT_EQ(copyright.substr(prefix.size() + 4), suffix);
-    const std::wstring year = copyright.substr(prefix.size(), 4);
-    ASSERT_TRUE(std::all_of(year.begin(), year.end(), [](wchar_t c) {
-        return c >= L'0' && c <= L'9';
-    })) << Narrow(year);
+    const std::wstring copyright = block.Text(L"LegalCopyright");
+    const int year =
+        testing_resources::CopyrightYear(copyright, L"Copyright \u00A9 2004-", L" Brendle");
+    ASSERT_NE(year, -1) << Narrow(copyright);
     SYSTEMTIME now{};
     GetSystemTime(&now);
-    EXPECT_GE(std::stoi(year), 2026);
-    EXPECT_LE(std::stoi(year), now.wYear);
+    EXPECT_GE(year, 2026);
+    EXPECT_LE(year, now.wYear);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "ModalDialogDriver.h"
 #include "Screenshot.h"
 #include "TestPaths.h"
+#include "WindowText.h"
 #include "installer/Wizard.h"
 #include "installer/WizardPages.h"
 #include "installer/resource.h"
@@ -51,11 +52,7 @@ void FakeInstallation(HWND page) {
     EnableWindow(GetDlgItem(sheet, IDCANCEL), TRUE);
 }
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = L"";
-    GetWindowTextW(window, text, 256);
-    return text;
-}
+using testing_windows::TextOf;
 std::wstring ItemText(HWND list, int item, int column) {
     wchar_t text[128] = L"";
     ListView_GetItemText(list, item, column, text, 128);
