@@ -23,6 +23,10 @@ endif()
 set(KEFO_WINDOWS ${WIN32})
 
 add_compile_options(-Wall -Wextra)
+# Call-site markers and assertions name files relative to the source tree, so
+# the shipped files do not carry the folder they were built in (and two builds
+# of one commit in different folders are identical).
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 if(KEFO_WERROR)
   add_compile_options(-Werror)
 endif()
@@ -48,6 +52,9 @@ if(KEFO_WINDOWS)
   # Executables and DLLs of one configuration side by side, so tests and the
   # stand-in host find add-ons next to themselves.
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # Where the shipped files are, seen from there (empty when the same folder):
+  # hostsim and the tests load the add-ons and the installer from it.
+  file(RELATIVE_PATH KEFO_SHIPPED_FROM_BIN ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${KEFO_OUTPUT_DIR})
 endif()
 
 if(KEFO_NATIVE AND KEFO_SANITIZE)

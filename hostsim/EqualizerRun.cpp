@@ -39,6 +39,8 @@ std::wstring ResolveAddOnPath(const std::wstring& given) {
         DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
         path.assign(self, length);
         path = path.substr(0, path.find_last_of(L"\\/") + 1);
+        for (const char* c = KEFO_SHIPPED_FROM_BIN; *c != '\0'; ++c)
+            path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     }
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {

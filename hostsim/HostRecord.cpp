@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "ProcessingCall.h"
+
 namespace hostsim {
 namespace {
 
@@ -73,7 +75,7 @@ HostRecord::~HostRecord() {
 
 int HostRecord::Send(int commandCode) {
     command = commandCode;
-    return processing_ ? processing_(this) : 0;
+    return processing_ ? CallProcessing(processing_, this) : 0;
 }
 
 std::vector<ServiceCall> HostRecord::CallsTo(const std::string& name) const {
@@ -127,7 +129,7 @@ void HostRecord::Record(int slot, const char* name, std::vector<std::string> arg
 
 int HostRecord::Stub(int slot, std::vector<std::string> args) {
     Record(slot, ("HostSlot" + std::to_string(slot)).c_str(), std::move(args));
-    return 0;
+    return script.unnamedSlotAnswerBase ? script.unnamedSlotAnswerBase + slot : 0;
 }
 
 void HostRecord::SetHostText(std::string text) {
@@ -410,7 +412,8 @@ int HostRecord::HostSlot29(int a, int b) {
     return Stub(29, {Num(a), Num(b)});
 }
 double HostRecord::HostSlot30() {
-    return Stub(30, {});
+    Stub(30, {});
+    return script.slot30Answer;
 }
 int HostRecord::HostSlot31(int a, int b) {
     return Stub(31, {Num(a), Num(b)});

@@ -44,6 +44,10 @@ struct HostScript {
     int currentFormatB = 44100;
     int keepSaveOption = 1;
     bool failAllocateAudio = false;
+    // The slots no add-on of this system calls answer 0, or base + slot
+    // number when a base is set; slot 30 answers its own floating value.
+    int unnamedSlotAnswerBase = 0;
+    double slot30Answer = 0.0;
 };
 
 class HostRecord : public KEFO_Params_8_0 {

@@ -1,14 +1,15 @@
-# Shared by scripts/test and scripts/demo: one Wine server and one Xvfb for a
-# whole run, both stopped by their own process ids when the run ends.
+# Shared by scripts/test, scripts/demo and scripts/bench: one Wine server and
+# one Xvfb for a whole run, both stopped by their own process ids when the run
+# ends. Both loaders (wine64 and the WoW64 copy, scripts/lib/wine.sh) share
+# the prefix and the server.
 
-KEFO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
 export WINEPREFIX="$KEFO_ROOT/build/wine"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-WINE_DIR=/usr/lib/wine
 
 kefo_wine_pid=""
 kefo_xvfb_pid=""
+# 1 when this machine runs 32-bit Windows programs (set by kefo_start_wine).
+KEFO_WOW64=0
 
 # A virtual display on a free number, so windows and dialogs can be created
 # and captured without a screen.
@@ -32,20 +33,30 @@ kefo_start_display() {
 }
 
 # One persistent server for the prefix; every Wine process of the run joins
-# it instead of paying the server's start-up each time.
+# it instead of paying the server's start-up each time. Then finds out
+# whether 32-bit programs run here, and if so gives the prefix its 32-bit
+# half once (wineboot under the WoW64 loader).
 kefo_start_wine() {
   mkdir -p "$WINEPREFIX"
-  "$WINE_DIR/wineserver" -f -p >/dev/null 2>&1 &
+  "$KEFO_WINESERVER" -f -p >/dev/null 2>&1 &
   kefo_wine_pid=$!
   if [ ! -e "$WINEPREFIX/system.reg" ]; then
     echo "creating the Wine prefix in $WINEPREFIX (once)"
   fi
-  "$WINE_DIR/wine64" wineboot --init >/dev/null 2>&1 || true
+  "$KEFO_WINE64" wineboot --init >/dev/null 2>&1 || true
+  KEFO_WOW64=0
+  if kefo_wow64_works; then
+    KEFO_WOW64=1
+    if [ ! -e "$WINEPREFIX/.kefo-wow64" ]; then
+      WINEDLLPATH="$KEFO_WOW_DIR/dlls" "$KEFO_WINE_WOW" wineboot -u >/dev/null 2>&1 || true
+      touch "$WINEPREFIX/.kefo-wow64"
+    fi
+  fi
 }
 
 kefo_stop_session() {
   if [ -n "$kefo_wine_pid" ]; then
-    "$WINE_DIR/wineserver" -k >/dev/null 2>&1 || true
+    "$KEFO_WINESERVER" -k >/dev/null 2>&1 || true
     kill "$kefo_wine_pid" 2>/dev/null || true
     wait "$kefo_wine_pid" 2>/dev/null || true
     kefo_wine_pid=""

@@ -27,22 +27,28 @@ std::vector<unsigned char> ResourceBytes(HMODULE module, int id, LPCWSTR type) {
     return std::vector<unsigned char>(data, data + SizeofResource(module, found));
 }
 
+namespace {
+
+// A callback of the system's, so stdcall on i686 (a lambda would be cdecl).
+BOOL CALLBACK CollectStringIds(HMODULE source, LPCWSTR, LPWSTR name, LONG_PTR param) {
+    if (!IS_INTRESOURCE(name)) return TRUE;
+    auto* ids = reinterpret_cast<std::set<int>*>(param);
+    const int block = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
+    HRSRC res = FindResourceW(source, name, RT_STRING);
+    auto* p = static_cast<const WORD*>(LockResource(LoadResource(source, res)));
+    // A block holds 16 counted strings: ids (block - 1) * 16 onwards.
+    for (int i = 0; i < 16 && p != nullptr; ++i) {
+        if (*p != 0) ids->insert((block - 1) * 16 + i);
+        p += 1 + *p;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 std::set<int> StringTableIds(HMODULE module) {
     std::set<int> found;
-    auto collect = [](HMODULE source, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
-        if (!IS_INTRESOURCE(name)) return TRUE;
-        auto* ids = reinterpret_cast<std::set<int>*>(param);
-        const int block = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
-        HRSRC res = FindResourceW(source, name, RT_STRING);
-        auto* p = static_cast<const WORD*>(LockResource(LoadResource(source, res)));
-        // A block holds 16 counted strings: ids (block - 1) * 16 onwards.
-        for (int i = 0; i < 16 && p != nullptr; ++i) {
-            if (*p != 0) ids->insert((block - 1) * 16 + i);
-            p += 1 + *p;
-        }
-        return TRUE;
-    };
-    EnumResourceNamesW(module, RT_STRING, collect, reinterpret_cast<LONG_PTR>(&found));
+    EnumResourceNamesW(module, RT_STRING, CollectStringIds, reinterpret_cast<LONG_PTR>(&found));
     return found;
 }
 

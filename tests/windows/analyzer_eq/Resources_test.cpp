@@ -46,7 +46,7 @@ protected:
         ASSERT_NE(module_, nullptr) << "cannot map KEFO_AnalyzerEQ.dll, error " << GetLastError();
     }
 
-    static std::wstring DllPath() { return testing_paths::BesideTestExe(L"KEFO_AnalyzerEQ.dll"); }
+    static std::wstring DllPath() { return testing_paths::BuiltFile(L"KEFO_AnalyzerEQ.dll"); }
 
     static Template Dialog(int id) {
         Template t;

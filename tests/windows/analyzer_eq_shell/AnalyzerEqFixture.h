@@ -19,7 +19,7 @@ public:
     }
 
 protected:
-    AnalyzerEqTest() : module_(testing_paths::BesideTestExe(L"KEFO_AnalyzerEQ.dll")) {
+    AnalyzerEqTest() : module_(testing_paths::BuiltFile(L"KEFO_AnalyzerEQ.dll")) {
         record_.Attach(module_.Processing());
     }
     ~AnalyzerEqTest() override {

@@ -7,7 +7,7 @@ namespace {
 using hostsim::ServiceCall;
 
 TEST(AnalyzerEqInfo, AnswersTheInformationQuery) {
-    auto reply = hostsim::QueryInfo(testing_paths::BesideTestExe(L"KEFO_AnalyzerEQ.dll"));
+    auto reply = hostsim::QueryInfo(testing_paths::BuiltFile(L"KEFO_AnalyzerEQ.dll"));
     ASSERT_TRUE(reply.error.empty()) << reply.error;
     EXPECT_EQ(reply.result, 1);
     EXPECT_EQ(reply.displayName, "Spectrum Analyzer and Graphic Equalizer Add-on");

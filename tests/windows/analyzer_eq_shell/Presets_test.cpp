@@ -134,7 +134,7 @@ public:
 };
 
 TEST(EqualizerOddPresets, BrokenHostListsDoNoHarm) {
-    hostsim::AddOnModule module(testing_paths::BesideTestExe(L"KEFO_AnalyzerEQ.dll"));
+    hostsim::AddOnModule module(testing_paths::BuiltFile(L"KEFO_AnalyzerEQ.dll"));
     ASSERT_TRUE(module.Loaded()) << module.Error();
     OddPresetsHost record;
     record.Attach(module.Processing());

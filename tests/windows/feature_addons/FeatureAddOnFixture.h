@@ -73,7 +73,7 @@ protected:
         return record_.Send(kefo::kCmdCreateInstance);
     }
 
-    hostsim::AddOnModule module_{testing_paths::BesideTestExe(GetParam().dll)};
+    hostsim::AddOnModule module_{testing_paths::BuiltFile(GetParam().dll)};
     hostsim::HostRecord record_;  // declared after the module: gone before the DLL is freed
 };
 

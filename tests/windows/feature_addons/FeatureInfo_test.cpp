@@ -15,7 +15,7 @@ using InfoReplies = FeatureAddOnTest;
 
 TEST_P(InfoReplies, FillEveryFieldForAnEightPointZeroHost) {
     const AddOnCase& addOn = GetParam();
-    hostsim::InfoReply reply = hostsim::QueryInfo(testing_paths::BesideTestExe(addOn.dll));
+    hostsim::InfoReply reply = hostsim::QueryInfo(testing_paths::BuiltFile(addOn.dll));
     ASSERT_TRUE(reply.error.empty()) << reply.error;
     EXPECT_EQ(reply.result, 1);
     EXPECT_EQ(reply.displayName, addOn.displayName);

@@ -112,8 +112,8 @@ TEST_P(Resources, TheIconGroupHasOneThirtyTwoPixelIconOfTwoHundredFiftySixColour
 }
 
 TEST(FeatureResources, EachAddOnHasItsOwnPicture) {
-    hostsim::AddOnModule mixer(testing_paths::BesideTestExe(kDigitalMixer.dll));
-    hostsim::AddOnModule player(testing_paths::BesideTestExe(kITunes.dll));
+    hostsim::AddOnModule mixer(testing_paths::BuiltFile(kDigitalMixer.dll));
+    hostsim::AddOnModule player(testing_paths::BuiltFile(kITunes.dll));
     ASSERT_TRUE(mixer.Loaded() && player.Loaded());
     DWORD mixerSize = 0, playerSize = 0;
     const BYTE* a = ResourceBytes(mixer.Handle(), 1, MAKEINTRESOURCEW(3), &mixerSize);
@@ -132,7 +132,7 @@ std::wstring VersionText(const std::vector<BYTE>& block, const wchar_t* name) {
 }
 
 TEST_P(Resources, TheVersionBlockNamesTheFile) {
-    const std::wstring path = testing_paths::BesideTestExe(GetParam().dll);
+    const std::wstring path = testing_paths::BuiltFile(GetParam().dll);
     DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
     ASSERT_GT(size, 0u);
     std::vector<BYTE> block(size);

@@ -115,7 +115,7 @@ protected:
 };
 
 TEST_P(HostileHost, AnswersEveryCallAndKeepsItsBuffersStraight) {
-    hostsim::AddOnModule module(testing_paths::BesideTestExe(GetParam().dll));
+    hostsim::AddOnModule module(testing_paths::BuiltFile(GetParam().dll));
     ASSERT_TRUE(module.Loaded()) << module.Error();
     record_.Attach(module.Processing());
     record_.instanceKind = GetParam().kind;

@@ -42,7 +42,7 @@ protected:
     // is not left loaded.
     static bool Query(const std::wstring& dll, kefo::AddOnRecord& record) {
         const std::wstring path =
-            dll.find(L'\\') == std::wstring::npos ? testing_paths::BesideTestExe(dll) : dll;
+            dll.find(L'\\') == std::wstring::npos ? testing_paths::BuiltFile(dll) : dll;
         record = kefo::AddOnRecord{};
         const bool listed = kefo::QueryAddOnInfo(path.c_str(), &record);
         EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "left loaded";

@@ -77,7 +77,7 @@ private:
 // folder\file: a copy of the DLL built beside the tests.
 inline void PutBuiltDll(const std::wstring& folder, const std::wstring& file,
                         const std::wstring& built) {
-    CopyFileW(testing_paths::BesideTestExe(built).c_str(), (folder + file).c_str(), FALSE);
+    CopyFileW(testing_paths::BuiltFile(built).c_str(), (folder + file).c_str(), FALSE);
 }
 
 // folder\file: a copy of the scripted test add-on answering as lines say.

@@ -343,7 +343,7 @@ BOOL CALLBACK FindProgramWindows(HWND window, LPARAM lParam) {
 // and ends with 0 once the box is answered.
 TEST(InstallerProgram, WithoutHostSaysSoAndExitsWithZero) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, installer_tests::kProductKey);
-    std::wstring line = L"\"" + testing_paths::BesideTestExe(L"KEFO_Install.exe") + L"\"";
+    std::wstring line = L"\"" + testing_paths::BuiltFile(L"KEFO_Install.exe") + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

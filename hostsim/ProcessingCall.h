@@ -1,0 +1,16 @@
+// How hostsim calls an add-on's KEFO_Processing.
+//
+// A host built with another compiler may keep its stack aligned to 4 bytes
+// only, where GCC's i686 code expects 16. The 32-bit hostsim therefore calls
+// with the argument at an address that is a multiple of 4 but not of 8, so
+// every test and the demo prove that the add-ons' SSE2 and AVX2 code survives
+// such a host. Other builds call plainly.
+#pragma once
+
+#include "framework/protocol/KEFO_Params.h"
+
+namespace hostsim {
+
+int CallProcessing(KEFO_ProcessingFn processing, KEFO_Params* record);
+
+}  // namespace hostsim
