@@ -18,7 +18,9 @@ using hostsim::ArgHex;
 using hostsim::ArgPointer;
 using slot_calls::Arg;
 
-std::string N(int slot, int position) { return std::to_string(Arg(slot, position)); }
+std::string N(int slot, int position) {
+    return std::to_string(Arg(slot, position));
+}
 
 const void* Fake(int slot) {
     return reinterpret_cast<const void*>(static_cast<std::intptr_t>(Arg(slot, 0)));

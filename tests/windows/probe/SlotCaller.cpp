@@ -59,8 +59,8 @@ void CallEverySlot(KEFO_Params_8_0* r) {
     got[24] = r->ShowMessage(Fake<HWND>(24), "s24", static_cast<DWORD>(Arg(24, 2)), Arg(24, 3));
     r->ReportError(Arg(25, 0), "%s %.1f %d", "s25", 25.5, Arg(25, 4));
     got[26] = r->HostSlot26(Arg(26, 0), Arg(26, 1), Arg(26, 2), Arg(26, 3));
-    got[27] = r->HostSlot27(Arg(27, 0), Arg(27, 1), Arg(27, 2), Arg(27, 3), Arg(27, 4),
-                            Arg(27, 5), Arg(27, 6), Arg(27, 7), Arg(27, 8));
+    got[27] = r->HostSlot27(Arg(27, 0), Arg(27, 1), Arg(27, 2), Arg(27, 3), Arg(27, 4), Arg(27, 5),
+                            Arg(27, 6), Arg(27, 7), Arg(27, 8));
     got[28] = r->HostSlot28(Arg(28, 0));
     got[29] = r->HostSlot29(Arg(29, 0), Arg(29, 1));
     g_results.slot30 = r->HostSlot30();
