@@ -19,9 +19,19 @@ function(kefo_ship name)
     RUNTIME_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR})
   if(KEFO_WIN32)
-    # The release carries no symbols or debug sections.
-    target_link_options(${name} PRIVATE -s)
+    # The release carries no symbols or debug sections, and no build time, so
+    # two builds of one commit give the same files.
+    target_link_options(${name} PRIVATE -s -Wl,--no-insert-timestamp)
     get_target_property(type ${name} TYPE)
+    if(type STREQUAL "SHARED_LIBRARY")
+      # ld's automatic image base hashes the output path; derive a base from
+      # the file name alone, so it does not depend on the build folder and
+      # the add-ons still load at distinct addresses.
+      string(MD5 hash ${name})
+      string(SUBSTRING ${hash} 0 3 hash)
+      math(EXPR base "0x61000000 + (0x${hash} % 0x400) * 0x10000" OUTPUT_FORMAT HEXADECIMAL)
+      target_link_options(${name} PRIVATE -Wl,--image-base=${base})
+    endif()
     set(export_check "")
     if(type STREQUAL "SHARED_LIBRARY")
       set(export_check --export KEFO_Processing)
