@@ -38,7 +38,7 @@ int RunDemoCommand(int argc, wchar_t** argv) {
     }
 
     DemoSignal signal = MakeDemoSignal(kCentres, 2, 44100);
-    WavAudio input{signal.channels, signal.sampleRate, signal.samples}, output;
+    WavAudio input{signal.channels, signal.sampleRate, signal.samples, {}}, output;
     EqualizerOptions options;
     PresetGains(kPreset, options.gains);
     BlockPattern blocks{64, 6000, 2026};
@@ -58,8 +58,8 @@ int RunDemoCommand(int argc, wchar_t** argv) {
 
     std::printf("Equalizer demo: \"%s\", stereo 44100 Hz, %.1f s of pink noise, sweep and tones\n",
                 kPreset, double(input.samples.size()) / 2 / 44100);
-    std::printf("%d host calls of 64 to 6000 frames; %zu samples in, %zu out\n", report.calls,
-                input.samples.size(), output.samples.size());
+    std::printf("%lld host calls of 64 to 6000 frames; %zu samples in, %zu out\n",
+                static_cast<long long>(report.calls), input.samples.size(), output.samples.size());
     std::printf("written: %s, %s\n\n", inPath.c_str(), outPath.c_str());
     if (output.samples.size() != input.samples.size()) {
         std::puts("FAIL: the output does not have as many samples as the input");

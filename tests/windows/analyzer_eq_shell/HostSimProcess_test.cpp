@@ -54,7 +54,7 @@ TEST(HostSimProcess, StreamsAWavFileThroughTheAddOn) {
     ASSERT_EQ(run.exitCode, 0u) << run.output;
     hostsim::WavAudio audio;
     std::string error;
-    ASSERT_TRUE(hostsim::ReadWavFile(hostsim::Narrow(out), audio, error)) << error;
+    ASSERT_TRUE(hostsim::ReadWavFile(out, audio, error)) << error;
     EXPECT_EQ(audio.channels, 2);
     EXPECT_EQ(audio.sampleRate, 22050);
     EXPECT_EQ(audio.samples.size(), 60000u);
