@@ -45,8 +45,8 @@ std::string TagText(const unsigned char* tag) {
 std::string GuidText(const unsigned char* g) {
     char text[48];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned>(Read32(g)), Read16(g + 4), Read16(g + 6), g[8], g[9],
-                  g[10], g[11], g[12], g[13], g[14], g[15]);
+                  static_cast<unsigned>(Read32(g)), Read16(g + 4), Read16(g + 6), g[8], g[9], g[10],
+                  g[11], g[12], g[13], g[14], g[15]);
     return text;
 }
 
@@ -81,8 +81,8 @@ bool ReadFormat(const unsigned char* body, std::uint32_t size, std::uint64_t off
         }
         const std::uint16_t validBits = Read16(body + 18);
         if (validBits > bits) {
-            error = Number(validBits) + " valid bits in a " + Number(bits) + "-bit container" +
-                    where;
+            error =
+                Number(validBits) + " valid bits in a " + Number(bits) + "-bit container" + where;
             return false;
         }
     }
@@ -94,8 +94,8 @@ bool ReadFormat(const unsigned char* body, std::uint32_t size, std::uint64_t off
         return false;
     }
     if (channels != 1 && channels != 2) {
-        error = "unsupported channel count " + Number(channels) + where +
-                "; supported: mono or stereo";
+        error =
+            "unsupported channel count " + Number(channels) + where + "; supported: mono or stereo";
         return false;
     }
     if (rate < kMinRate || rate > kMaxRate) {
@@ -276,10 +276,10 @@ void DecodeFrames(const WavLayout& layout, const unsigned char* bytes, std::size
         } else if (width == 2) {
             out[i] = static_cast<std::int16_t>(Read16(p)) / 32768.0f;
         } else {
-            const std::int32_t v = static_cast<std::int32_t>(
-                                       (p[0] << 8) | (p[1] << 16) |
-                                       (static_cast<std::uint32_t>(p[2]) << 24)) >>
-                                   8;
+            const std::int32_t v =
+                static_cast<std::int32_t>((p[0] << 8) | (p[1] << 16) |
+                                          (static_cast<std::uint32_t>(p[2]) << 24)) >>
+                8;
             out[i] = static_cast<float>(v / 8388608.0);
         }
     }

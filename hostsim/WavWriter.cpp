@@ -46,7 +46,8 @@ std::vector<unsigned char> FloatWavHeader(int channels, int sampleRate, std::uin
     Put16(out, 0);
     PutTag(out, "fact");
     Put32(out, 4);
-    Put32(out, static_cast<std::uint32_t>(samples / static_cast<std::uint64_t>(channels ? channels : 1)));
+    Put32(out, static_cast<std::uint32_t>(samples /
+                                          static_cast<std::uint64_t>(channels ? channels : 1)));
     PutTag(out, "data");
     Put32(out, dataBytes);
     return out;
@@ -97,7 +98,8 @@ bool WavWriter::Write(const float* samples, std::size_t count, std::string& erro
         for (std::size_t i = 0; i < n; ++i) {
             std::uint32_t bits;
             std::memcpy(&bits, &samples[done + i], 4);
-            for (int b = 0; b < 4; ++b) bytes[4 * i + b] = static_cast<unsigned char>(bits >> (8 * b));
+            for (int b = 0; b < 4; ++b)
+                bytes[4 * i + b] = static_cast<unsigned char>(bits >> (8 * b));
         }
         if (!file_.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(4 * n)))
             return Failed("writing", error);

@@ -22,8 +22,7 @@ public:
 
     // Creates (or replaces) the file and writes its header. A path that names
     // something other than a regular file is refused.
-    bool Open(const std::filesystem::path& path, int channels, int sampleRate,
-              std::string& error);
+    bool Open(const std::filesystem::path& path, int channels, int sampleRate, std::string& error);
     // Appends interleaved samples.
     bool Write(const float* samples, std::size_t count, std::string& error);
     // Fills in the sizes and closes the file; on failure the file is removed.
