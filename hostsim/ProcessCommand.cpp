@@ -119,8 +119,14 @@ int Process(const std::wstring& addOn, const EqualizerOptions& options, const Bl
         return Fail("the output " + PathText(out) + " is the input file");
 
     const WavLayout& layout = reader.Layout();
+    // The output is created once the add-on has taken the options and hands
+    // back audio, so that a refusal before that leaves an older file alone.
     WavWriter writer;
-    if (!writer.Open(out, layout.channels, layout.sampleRate, error)) return Fail(error);
+    bool created = false;
+    auto create = [&](std::string& message) {
+        created = created || writer.Open(out, layout.channels, layout.sampleRate, message);
+        return created;
+    };
     SamplePipe pipe;
     pipe.samples = static_cast<std::int64_t>(layout.frames) * layout.channels;
     pipe.read = [&](float* samples, int count, std::string& message) {
@@ -137,7 +143,7 @@ int Process(const std::wstring& addOn, const EqualizerOptions& options, const Bl
         return true;
     };
     pipe.write = [&](const float* samples, int count, std::string& message) {
-        return writer.Write(samples, static_cast<std::size_t>(count), message);
+        return create(message) && writer.Write(samples, static_cast<std::size_t>(count), message);
     };
     EqualizerRunReport report;
     if (!RunEqualizer(ResolveAddOnPath(addOn), options, blocks, layout.channels, layout.sampleRate,
@@ -152,7 +158,7 @@ int Process(const std::wstring& addOn, const EqualizerOptions& options, const Bl
         return Fail("the add-on returned " + std::to_string(report.samplesOut) + " samples for " +
                     std::to_string(pipe.samples) + "; nothing was written");
     }
-    if (!writer.Finish(error)) return Fail(error);
+    if (!create(error) || !writer.Finish(error)) return Fail(error);
     std::printf("%s: %lld samples in, %lld out, %lld host calls, %d Hz, %d channel(s)\n",
                 PathText(out).c_str(), static_cast<long long>(pipe.samples),
                 static_cast<long long>(report.samplesOut), static_cast<long long>(report.calls),

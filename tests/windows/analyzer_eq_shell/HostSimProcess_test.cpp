@@ -93,6 +93,7 @@ TEST(HostSimProcess, RefusesEachFaultWithItsOwnMessageAndLeavesNoOutput) {
     const std::wstring out = BesideTestExe(L"process-\u00e9t\u00e9-out.wav");
     const std::wstring folder = BesideTestExe(L"process-folder.wav");
     std::filesystem::create_directory(std::filesystem::path(folder));
+    std::filesystem::remove(std::filesystem::path(out));
     WritePcm16(in, 2000);
     struct Case {
         std::wstring options, input, output;
