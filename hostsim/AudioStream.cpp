@@ -26,6 +26,45 @@ std::vector<float> SendBlock(HostRecord& record, const float* samples, int count
     return returned;
 }
 
+bool StreamAudio(HostRecord& record, SamplePipe& pipe, const StreamFormat& format,
+                 const BlockSizer& blockItems, StreamCounts& counts, std::string& error) {
+    const std::int64_t frame = std::max(format.channels, 1);
+    std::int64_t offset = 0;
+    bool ok = true;
+    do {
+        const std::int64_t wanted = std::max<std::int64_t>(
+            blockItems(static_cast<int>(counts.calls)) / frame * frame, frame);
+        const int count = static_cast<int>(std::min(wanted, pipe.samples - offset));
+        float* block = record.HostAllocateAudio(count);
+        if (!block || !pipe.read(block, count, error)) {
+            if (!block)
+                error =
+                    "the host could not allocate a block of " + std::to_string(count) + " samples";
+            record.HostFreeAudio(block);
+            return false;
+        }
+        record.audioFormatA = format.channels;
+        record.audioFormatB = format.sampleRate;
+        record.audioStart = offset == 0;
+        record.audioEnd = offset + count >= pipe.samples;
+        record.audioBuffer = block;
+        record.audioItemCount = count;
+        record.Send(format.command);
+
+        const int returned = record.audioBuffer ? std::max(record.audioItemCount, 0) : 0;
+        if (returned > 0) ok = pipe.write(record.audioBuffer, returned, error);
+        record.HostFreeAudio(record.audioBuffer);
+        record.audioBuffer = nullptr;
+        record.audioItemCount = 0;
+        if (!ok) return false;
+        ++counts.calls;
+        counts.samplesOut += returned;
+        counts.largestReturn = std::max(counts.largestReturn, returned);
+        offset += count;
+    } while (offset < pipe.samples);
+    return true;
+}
+
 StreamResult StreamAudio(HostRecord& record, const std::vector<float>& input,
                          const StreamFormat& format, const BlockSizer& blockItems) {
     StreamResult result;

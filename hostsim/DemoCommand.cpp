@@ -6,12 +6,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "AddOnModule.h"
 #include "Commands.h"
 #include "DemoSignal.h"
 #include "EqualizerRun.h"
+#include "WavReader.h"
 
 namespace hostsim {
 namespace {
@@ -24,13 +26,13 @@ const std::vector<double> kCentres = {65, 125, 250, 500, 1000, 2000, 4000, 8000,
 
 int RunDemoCommand(int argc, wchar_t** argv) {
     std::wstring addOn;
-    std::string folder = "out";
+    std::filesystem::path folder = L"out";
     for (int i = 0; i < argc; ++i) {
         const std::wstring arg = argv[i];
         if (arg == L"--addon" && i + 1 < argc)
             addOn = argv[++i];
         else if (arg == L"--out" && i + 1 < argc)
-            folder = Narrow(argv[++i]);
+            folder = argv[++i];
         else {
             std::fputs("usage: hostsim demo [--addon PATH] [--out FOLDER]\n", stderr);
             return 2;
@@ -38,7 +40,7 @@ int RunDemoCommand(int argc, wchar_t** argv) {
     }
 
     DemoSignal signal = MakeDemoSignal(kCentres, 2, 44100);
-    WavAudio input{signal.channels, signal.sampleRate, signal.samples}, output;
+    WavAudio input{signal.channels, signal.sampleRate, signal.samples, {}}, output;
     EqualizerOptions options;
     PresetGains(kPreset, options.gains);
     BlockPattern blocks{64, 6000, 2026};
@@ -49,8 +51,10 @@ int RunDemoCommand(int argc, wchar_t** argv) {
         return 1;
     }
 
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string inPath = folder + "/demo-input.wav", outPath = folder + "/demo-output.wav";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const std::filesystem::path inPath = folder / L"demo-input.wav";
+    const std::filesystem::path outPath = folder / L"demo-output.wav";
     if (!WriteWavFile(inPath, input, error) || !WriteWavFile(outPath, output, error)) {
         std::fprintf(stderr, "hostsim demo: %s\n", error.c_str());
         return 1;
@@ -58,9 +62,9 @@ int RunDemoCommand(int argc, wchar_t** argv) {
 
     std::printf("Equalizer demo: \"%s\", stereo 44100 Hz, %.1f s of pink noise, sweep and tones\n",
                 kPreset, double(input.samples.size()) / 2 / 44100);
-    std::printf("%d host calls of 64 to 6000 frames; %zu samples in, %zu out\n", report.calls,
-                input.samples.size(), output.samples.size());
-    std::printf("written: %s, %s\n\n", inPath.c_str(), outPath.c_str());
+    std::printf("%lld host calls of 64 to 6000 frames; %zu samples in, %zu out\n",
+                static_cast<long long>(report.calls), input.samples.size(), output.samples.size());
+    std::printf("written: %s, %s\n\n", PathText(inPath).c_str(), PathText(outPath).c_str());
     if (output.samples.size() != input.samples.size()) {
         std::puts("FAIL: the output does not have as many samples as the input");
         return 1;

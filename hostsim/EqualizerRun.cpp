@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "AddOnModule.h"
@@ -13,6 +15,8 @@ namespace hostsim {
 namespace {
 
 constexpr int kSettingsCount = 17;
+constexpr char kEqualizerId[] = "KeFoEq";
+constexpr int kEqualizerKind = 3;
 
 int UseElement(EqualizerUse use) {
     return use == EqualizerUse::kPlayback ? 4 : use == EqualizerUse::kRecording ? 5 : 6;
@@ -22,6 +26,23 @@ int UseCommand(EqualizerUse use) {
     return use == EqualizerUse::kPlayback    ? kefo::kCmdProcessPlayback
            : use == EqualizerUse::kRecording ? kefo::kCmdProcessRecording
                                              : kefo::kCmdProcessSaving;
+}
+
+// The add-on must be the analyzer/equalizer: it says so in its information
+// block. On refusal error says what it is instead, to follow its path.
+bool IsEqualizerAddOn(const AddOnModule& module, std::string& error) {
+    HostRecord query;
+    query.Attach(module.Processing());
+    if (query.Send(kefo::kCmdInfo) != kefo::kResultHandled) {
+        error = " does not answer the information query; it is not the equalizer add-on";
+        return false;
+    }
+    const std::string id(query.idString, strnlen(query.idString, sizeof query.idString));
+    if (id == kEqualizerId && query.addOnKind == kEqualizerKind) return true;
+    const std::string name(query.displayName, strnlen(query.displayName, sizeof query.displayName));
+    error = " is not the equalizer add-on: it is \"" + name + "\" (" + id + ", kind " +
+            std::to_string(query.addOnKind) + ")";
+    return false;
 }
 
 std::string Hex(int value) {
@@ -68,11 +89,15 @@ std::string PresetNames() {
 }
 
 bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
-                  const BlockPattern& blocks, const WavAudio& input, WavAudio& output,
+                  const BlockPattern& blocks, int channels, int sampleRate, SamplePipe& pipe,
                   EqualizerRunReport& report, std::string& error) {
     AddOnModule module(addOnPath);
     if (!module.Loaded()) {
         error = Narrow(addOnPath) + ": " + module.Error();
+        return false;
+    }
+    if (!IsEqualizerAddOn(module, error)) {
+        error = Narrow(addOnPath) + error;
         return false;
     }
     HostRecord record;
@@ -112,15 +137,13 @@ bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options
         std::mt19937 random(blocks.seed);
         std::uniform_int_distribution<int> frames(std::max(blocks.minFrames, 1),
                                                   std::max(blocks.maxFrames, blocks.minFrames));
-        StreamFormat format{input.channels, input.sampleRate, command};
-        StreamResult result = StreamAudio(record, input.samples, format,
-                                          [&](int) { return frames(random) * input.channels; });
-        output.channels = input.channels;
-        output.sampleRate = input.sampleRate;
-        output.samples = std::move(result.output);
-        report.calls = result.calls;
-        for (int count : result.returned)
-            report.largestReturn = std::max(report.largestReturn, count);
+        StreamFormat format{channels, sampleRate, command};
+        StreamCounts counts;
+        ok = StreamAudio(
+            record, pipe, format, [&](int) { return frames(random) * channels; }, counts, error);
+        report.calls = counts.calls;
+        report.samplesOut = counts.samplesOut;
+        report.largestReturn = counts.largestReturn;
     }
 
     record.CloseFrames();
@@ -130,6 +153,28 @@ bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options
         ok = false;
     }
     return ok;
+}
+
+bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
+                  const BlockPattern& blocks, const WavAudio& input, WavAudio& output,
+                  EqualizerRunReport& report, std::string& error) {
+    output.channels = input.channels;
+    output.sampleRate = input.sampleRate;
+    output.samples.clear();
+    std::int64_t offset = 0;
+    SamplePipe pipe;
+    pipe.samples = static_cast<std::int64_t>(input.samples.size());
+    pipe.read = [&](float* out, int count, std::string&) {
+        std::copy_n(input.samples.begin() + offset, count, out);
+        offset += count;
+        return true;
+    };
+    pipe.write = [&](const float* samples, int count, std::string&) {
+        output.samples.insert(output.samples.end(), samples, samples + count);
+        return true;
+    };
+    return RunEqualizer(addOnPath, options, blocks, input.channels, input.sampleRate, pipe, report,
+                        error);
 }
 
 }  // namespace hostsim

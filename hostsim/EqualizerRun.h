@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "AudioStream.h"
 #include "WavFile.h"
 
 namespace hostsim {
@@ -27,10 +28,18 @@ struct BlockPattern {
 };
 
 struct EqualizerRunReport {
-    int calls = 0;
+    std::int64_t calls = 0;
+    std::int64_t samplesOut = 0;
     int largestReturn = 0;  // most samples one call returned
 };
 
+// Streams channels x sampleRate audio from the pipe through the add-on,
+// which must be the analyzer/equalizer add-on; the add-on's output goes to
+// the pipe's write.
+bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
+                  const BlockPattern& blocks, int channels, int sampleRate, SamplePipe& pipe,
+                  EqualizerRunReport& report, std::string& error);
+// The same for audio held in memory.
 bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
                   const BlockPattern& blocks, const WavAudio& input, WavAudio& output,
                   EqualizerRunReport& report, std::string& error);

@@ -86,9 +86,13 @@ std::vector<ServiceCall> HostRecord::CallsTo(const std::string& name) const {
 }
 
 int HostRecord::CountOf(const std::string& name) const {
-    int count = 0;
-    for (const auto& call : calls_) count += call.name == name;
-    return count;
+    const auto it = callCounts_.find(name);
+    return it == callCounts_.end() ? 0 : static_cast<int>(it->second);
+}
+
+void HostRecord::ClearCalls() {
+    calls_.clear();
+    callCounts_.clear();
 }
 
 HWND HostRecord::Frame(int index) const {
@@ -118,13 +122,19 @@ void HostRecord::HostFreeAudio(void* buffer) {
     if (audioBuffers_.erase(buffer)) {
         std::free(buffer);
     } else {
-        audioFaults_.push_back("host freed unknown buffer " + ArgPointer(buffer));
+        AddAudioFault("host freed unknown buffer " + ArgPointer(buffer));
     }
 }
 
 void HostRecord::Record(int slot, const char* name, std::vector<std::string> args,
                         std::vector<float> values) {
+    ++callCounts_[name];
+    if (calls_.size() == kRecentCallLimit) calls_.pop_front();
     calls_.push_back(ServiceCall{slot, name, std::move(args), std::move(values)});
+}
+
+void HostRecord::AddAudioFault(std::string fault) {
+    if (audioFaults_.size() < kAudioFaultLimit) audioFaults_.push_back(std::move(fault));
 }
 
 int HostRecord::Stub(int slot, std::vector<std::string> args) {
@@ -380,8 +390,7 @@ void HostRecord::FreeAudio(void* buffer) {
     if (audioBuffers_.erase(buffer)) {
         std::free(buffer);
     } else {
-        audioFaults_.push_back("FreeAudio of a buffer the host does not own: " +
-                               ArgPointer(buffer));
+        AddAudioFault("FreeAudio of a buffer the host does not own: " + ArgPointer(buffer));
     }
 }
 

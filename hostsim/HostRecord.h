@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -64,10 +65,15 @@ public:
     int Send(int commandCode);
 
     // --- what the add-on did -------------------------------------------
-    const std::vector<ServiceCall>& Calls() const { return calls_; }
+    // The most recent calls, at most kRecentCallLimit of them, oldest first:
+    // a long audio stream makes millions of calls and memory stays bounded.
+    static constexpr std::size_t kRecentCallLimit = 4096;
+    const std::deque<ServiceCall>& Calls() const { return calls_; }
     std::vector<ServiceCall> CallsTo(const std::string& name) const;
+    // Every call by that name since the record was made or last cleared,
+    // including those that have left the recent calls.
     int CountOf(const std::string& name) const;
-    void ClearCalls() { calls_.clear(); }
+    void ClearCalls();
 
     const std::vector<MenuItem>& MenuItems() const { return menuItems_; }
     const std::vector<float>& StoredSettings() const { return storedSettings_; }
@@ -78,7 +84,9 @@ public:
     HWND Frame(int index) const;
     // Audio buffers handed out and not yet freed.
     std::size_t OutstandingAudioBuffers() const { return audioBuffers_.size(); }
-    // FreeAudio calls on pointers the host never handed out (or freed twice).
+    // FreeAudio calls on pointers the host never handed out (or freed twice);
+    // the first kAudioFaultLimit of them.
+    static constexpr std::size_t kAudioFaultLimit = 100;
     const std::vector<std::string>& AudioFaults() const { return audioFaults_; }
 
     // --- host-side helpers ---------------------------------------------
@@ -150,11 +158,13 @@ private:
                 std::vector<float> values = {});
     int Stub(int slot, std::vector<std::string> args);
     void SetHostText(std::string text);
+    void AddAudioFault(std::string fault);
     void FrameDestroyed(HWND frame);
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     KEFO_ProcessingFn processing_ = nullptr;
-    std::vector<ServiceCall> calls_;
+    std::deque<ServiceCall> calls_;
+    std::map<std::string, long long> callCounts_;
     std::vector<MenuItem> menuItems_;
     std::vector<float> storedSettings_;
     bool hasStoredSettings_ = false;

@@ -1,11 +1,20 @@
-// hostsim process: streams a WAV file through the equalizer add-on.
+// hostsim process: streams a WAV file through the equalizer add-on. The
+// file is read, processed and written piece by piece, so memory stays the
+// same whatever its length; paths stay wide from the command line to the
+// file system.
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
 #include "AddOnModule.h"
 #include "Commands.h"
 #include "EqualizerRun.h"
+#include "WavReader.h"
+#include "WavWriter.h"
 
 namespace hostsim {
 namespace {
@@ -19,13 +28,47 @@ const char kUsage[] =
     "  --bypass           run the equalizer in bypass\n"
     "  --use USE          playback (default), recording or saving\n"
     "  --block N|MIN-MAX  host block in sample frames, fixed or varying (default 1024)\n"
-    "  --seed N           seed for varying blocks (default 1)\n"
-    "Reads 16-bit PCM, 24-bit PCM or 32-bit float WAV, mono or stereo, 8000 to 192000 Hz;\n"
-    "writes 32-bit float WAV with the same rate and channels.\n";
+    "  --seed N           seed for varying blocks, 0 to 4294967295 (default 1)\n"
+    "Reads 16-bit PCM, 24-bit PCM or 32-bit float WAV, mono or stereo, 8000 to 192000 Hz,\n"
+    "files of up to 1 GiB; writes 32-bit float WAV with the same rate and channels.\n";
+
+constexpr double kBandCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+constexpr float kMinGain = -15.0f, kMaxGain = 15.0f;
+// Frames read from the input per host block's worth of reading at most.
+constexpr std::size_t kReadFrames = 1 << 16;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "hostsim process: %s\n", message.c_str());
     return 1;
+}
+
+// Gains the equalizer can take, or a message that says which is not.
+bool CheckGains(const std::vector<float>& gains, std::string& error) {
+    for (std::size_t band = 0; band < gains.size(); ++band) {
+        char text[160];
+        if (!std::isfinite(gains[band])) {
+            std::snprintf(text, sizeof text, "gain of band %zu (%g Hz) is not a finite number",
+                          band + 1, kBandCentres[band]);
+        } else if (gains[band] < kMinGain || gains[band] > kMaxGain) {
+            std::snprintf(text, sizeof text,
+                          "gain %g dB of band %zu (%g Hz) is outside -15 to +15 dB",
+                          static_cast<double>(gains[band]), band + 1, kBandCentres[band]);
+        } else {
+            continue;
+        }
+        error = text;
+        return false;
+    }
+    return true;
+}
+
+bool ParseSeed(const std::string& text, unsigned& seed) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno || value > 0xFFFFFFFFull) return false;
+    seed = static_cast<unsigned>(value);
+    return true;
 }
 
 bool ParseGains(const std::string& text, std::vector<float>& gains) {
@@ -62,13 +105,74 @@ bool ParseBlocks(const std::string& text, BlockPattern& blocks) {
     return true;
 }
 
+// Reads the input, runs the add-on and writes the output, piece by piece.
+int Process(const std::wstring& addOn, const EqualizerOptions& options, const BlockPattern& blocks,
+            const std::filesystem::path& in, const std::filesystem::path& out) {
+    std::string error;
+    WavReader reader;
+    if (!reader.Open(in, error)) return Fail(error);
+    for (const std::string& warning : reader.Layout().warnings)
+        std::fprintf(stderr, "hostsim process: warning: %s: %s\n", PathText(in).c_str(),
+                     warning.c_str());
+    std::error_code ignored;
+    if (std::filesystem::equivalent(in, out, ignored))
+        return Fail("the output " + PathText(out) + " is the input file");
+
+    const WavLayout& layout = reader.Layout();
+    // The output is created once the add-on has taken the options and hands
+    // back audio, so that a refusal before that leaves an older file alone.
+    WavWriter writer;
+    bool created = false;
+    auto create = [&](std::string& message) {
+        created = created || writer.Open(out, layout.channels, layout.sampleRate, message);
+        return created;
+    };
+    SamplePipe pipe;
+    pipe.samples = static_cast<std::int64_t>(layout.frames) * layout.channels;
+    pipe.read = [&](float* samples, int count, std::string& message) {
+        const std::size_t frames = static_cast<std::size_t>(count / layout.channels);
+        for (std::size_t done = 0, read = 0; done < frames; done += read) {
+            if (!reader.Read(samples + done * layout.channels, std::min(frames - done, kReadFrames),
+                             read, message))
+                return false;
+            if (read == 0) {
+                message = "the input ended early";
+                return false;
+            }
+        }
+        return true;
+    };
+    pipe.write = [&](const float* samples, int count, std::string& message) {
+        return create(message) && writer.Write(samples, static_cast<std::size_t>(count), message);
+    };
+    EqualizerRunReport report;
+    if (!RunEqualizer(ResolveAddOnPath(addOn), options, blocks, layout.channels, layout.sampleRate,
+                      pipe, report, error)) {
+        writer.Abandon();
+        return Fail(error);
+    }
+    // The add-on hands back exactly as many samples as it was given; any
+    // other count would be audio lost or invented.
+    if (report.samplesOut != pipe.samples) {
+        writer.Abandon();
+        return Fail("the add-on returned " + std::to_string(report.samplesOut) + " samples for " +
+                    std::to_string(pipe.samples) + "; nothing was written");
+    }
+    if (!create(error) || !writer.Finish(error)) return Fail(error);
+    std::printf("%s: %lld samples in, %lld out, %lld host calls, %d Hz, %d channel(s)\n",
+                PathText(out).c_str(), static_cast<long long>(pipe.samples),
+                static_cast<long long>(report.samplesOut), static_cast<long long>(report.calls),
+                layout.sampleRate, layout.channels);
+    return 0;
+}
+
 }  // namespace
 
 int RunProcessCommand(int argc, wchar_t** argv) {
     EqualizerOptions options;
     BlockPattern blocks;
     std::wstring addOn;
-    std::vector<std::string> files;
+    std::vector<std::wstring> files;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = Narrow(argv[i]);
         auto value = [&](std::string& out) {
@@ -81,11 +185,13 @@ int RunProcessCommand(int argc, wchar_t** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (arg == "--addon") {
-            if (!value(text)) return Fail("--addon needs a path");
-            addOn = Widen(text);
+            if (i + 1 >= argc) return Fail("--addon needs a path");
+            addOn = argv[++i];
         } else if (arg == "--gains") {
             if (!value(text) || !ParseGains(text, options.gains))
                 return Fail("--gains needs nine numbers separated by commas");
+            std::string error;
+            if (!CheckGains(options.gains, error)) return Fail("--gains: " + error);
         } else if (arg == "--preset") {
             if (!value(text) || !PresetGains(text, options.gains))
                 return Fail("unknown preset; the built-in presets are " + PresetNames());
@@ -106,27 +212,18 @@ int RunProcessCommand(int argc, wchar_t** argv) {
                 return Fail("--block needs N or MIN-MAX sample frames (1 to 1048576)");
         } else if (arg == "--seed") {
             if (!value(text)) return Fail("--seed needs a number");
-            blocks.seed = static_cast<unsigned>(std::strtoul(text.c_str(), nullptr, 10));
+            if (!ParseSeed(text, blocks.seed))
+                return Fail("--seed needs a whole number from 0 to 4294967295, not \"" + text +
+                            "\"");
         } else if (arg.rfind("--", 0) == 0) {
             return Fail("unknown option " + arg + "\n" + kUsage);
         } else {
-            files.push_back(arg);
+            files.push_back(argv[i]);
         }
     }
     if (files.size() != 2)
         return Fail(std::string("an input and an output file are needed\n") + kUsage);
-
-    WavAudio input, output;
-    std::string error;
-    if (!ReadWavFile(files[0], input, error)) return Fail(error);
-    EqualizerRunReport report;
-    if (!RunEqualizer(ResolveAddOnPath(addOn), options, blocks, input, output, report, error))
-        return Fail(error);
-    if (!WriteWavFile(files[1], output, error)) return Fail(error);
-    std::printf("%s: %zu samples in, %zu out, %d host calls, %d Hz, %d channel(s)\n",
-                files[1].c_str(), input.samples.size(), output.samples.size(), report.calls,
-                input.sampleRate, input.channels);
-    return output.samples.size() == input.samples.size() ? 0 : 1;
+    return Process(addOn, options, blocks, files[0], files[1]);
 }
 
 }  // namespace hostsim

@@ -66,6 +66,9 @@ void UpdateIndicator(KEFO_Params* record);
 void ToggleAnalyzerWindow(KEFO_Params* record);
 void ToggleEqualizerWindow(KEFO_Params* record);
 HWND EqualizerDialog(KEFO_Params* record);
+// Resizes a host frame, keeping its position, so that its client area is
+// exactly the dialog's window.
+void FitFrameToDialog(HWND frame, HWND dialog);
 void RefreshEqualizerControls(KEFO_Params* record);
 void RefreshEqualizerWindow(KEFO_Params* record);
 // Pushes the current gains and bypass to the equalizer when it is initialised.

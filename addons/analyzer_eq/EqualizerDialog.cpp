@@ -74,10 +74,17 @@ void DropBottomRow(HWND dialog) {
 void InitSliders(HWND dialog) {
     KEFO_MARK();
     for (const BandControls& band : kBandControls) {
+        HWND slider = GetDlgItem(dialog, band.slider);
         // Minimum and maximum one by one: the packed form has only 16 bits each.
-        SendDlgItemMessageW(dialog, band.slider, TBM_SETRANGEMIN, FALSE, kSliderMin);
-        SendDlgItemMessageW(dialog, band.slider, TBM_SETRANGEMAX, TRUE, kSliderMax);
-        SendDlgItemMessageW(dialog, band.slider, TBM_SETPAGESIZE, 0, kSliderPageSize);
+        SendMessageW(slider, TBM_SETRANGEMIN, FALSE, kSliderMin);
+        SendMessageW(slider, TBM_SETRANGEMAX, TRUE, kSliderMax);
+        SendMessageW(slider, TBM_SETPAGESIZE, 0, kSliderPageSize);
+        // A trackbar places its thumb only when the position changes, and a
+        // new range leaves the thumb where the old range put it. Two distinct
+        // positions make it place the thumb on the new scale whatever the
+        // old position was; the refresh then sets the band's own.
+        SendMessageW(slider, TBM_SETPOS, FALSE, kSliderMax);
+        SendMessageW(slider, TBM_SETPOS, FALSE, kSliderMin);
     }
 }
 
@@ -97,8 +104,8 @@ INT_PTR OnInitDialog(HWND dialog, KEFO_Params* record) {
     }
     for (int id : kModalControls) ShowControl(dialog, id, modal);
     for (int id : kModelessControls) ShowControl(dialog, id, !modal);
-    // The host's frame is fitted to the dialog once it has been created.
     DropBottomRow(dialog);
+    if (record->instanceKind == kKindFull) FitFrameToDialog(GetParent(dialog), dialog);
     InitSliders(dialog);
     RefreshEqualizerWindow(record);
     UpdateProcessingFlags(record);

@@ -36,10 +36,11 @@ void ApplyEqualizerSettings(KEFO_Params* record) {
     instance->equalizer.SetEnabled(instance->settings.Bypassed() ? 0 : 1);
 }
 
+// Commands 9 and 10 read the whole block whatever settingsCount says: hosts
+// leave the count as it was.
 int OnSettingsChanged(KEFO_Params* record) {
     KEFO_MARK();
-    // Only an array that really holds the whole block is read.
-    if (record->settingsCount != kSettingsCount || !record->settings) return kResultHandled;
+    if (!record->settings) return kResultHandled;
     AdoptFrom(InstanceOf(record)->settings, record->settings, 0);
     ApplyEqualizerSettings(record);
     UpdateProcessingFlags(record);
@@ -48,7 +49,7 @@ int OnSettingsChanged(KEFO_Params* record) {
 
 int OnSettingsApplied(KEFO_Params* record) {
     KEFO_MARK();
-    if (record->settingsCount != kSettingsCount || !record->settings) return kResultHandled;
+    if (!record->settings) return kResultHandled;
     AnalyzerEqInstance* instance = InstanceOf(record);
     if (instance->settings[kEqualizerOpen] == 0.0f && record->settings[kEqualizerOpen] == 1.0f)
         ToggleEqualizerWindow(record);
@@ -64,7 +65,8 @@ int OnSetParameters(KEFO_Params* record) {
     KEFO_MARK();
     const float* v = record->settings;
     if (record->settingsCount != kSettingsCount || !v) return kResultHandled;
-    for (int i = 0; i < kSettingsCount; ++i)
+    // The signature is not read; every value that is must be a number.
+    for (int i = kAnalyzerOpen; i < kSettingsCount; ++i)
         if (!std::isfinite(v[i])) return kResultHandled;
     for (int i = kAnalyzerOpen; i <= kBypass; ++i)
         if (!IsFlag(v[i])) return kResultHandled;

@@ -22,20 +22,6 @@ void GiveFrameIcon(HWND frame) {
     if (frame && icon) SendMessageW(frame, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
-// The frame's client area becomes exactly the dialog's window size.
-void FitFrameToDialog(HWND frame, HWND dialog) {
-    KEFO_MARK();
-    RECT dialogRect, frameRect, clientRect;
-    if (!GetWindowRect(dialog, &dialogRect) || !GetWindowRect(frame, &frameRect) ||
-        !GetClientRect(frame, &clientRect))
-        return;
-    const int width = (frameRect.right - frameRect.left) - clientRect.right +
-                      (dialogRect.right - dialogRect.left);
-    const int height = (frameRect.bottom - frameRect.top) - clientRect.bottom +
-                       (dialogRect.bottom - dialogRect.top);
-    SetWindowPos(frame, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // Loads dialog 102; on failure the host's text for the failed call is shown.
 const DLGTEMPLATE* LoadEqualizerTemplate(KEFO_Params* record, DWORD* size) {
     KEFO_MARK();
@@ -79,6 +65,19 @@ void RunModalEqualizer(KEFO_Params* record, const DLGTEMPLATE* dialogTemplate, D
 }
 
 }  // namespace
+
+void FitFrameToDialog(HWND frame, HWND dialog) {
+    KEFO_MARK();
+    RECT dialogRect, frameRect, clientRect;
+    if (!GetWindowRect(dialog, &dialogRect) || !GetWindowRect(frame, &frameRect) ||
+        !GetClientRect(frame, &clientRect))
+        return;
+    const int width = (frameRect.right - frameRect.left) - clientRect.right +
+                      (dialogRect.right - dialogRect.left);
+    const int height = (frameRect.bottom - frameRect.top) - clientRect.bottom +
+                       (dialogRect.bottom - dialogRect.top);
+    SetWindowPos(frame, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void UpdateProcessingFlags(KEFO_Params* record) {
     KEFO_MARK();
@@ -175,7 +174,6 @@ void ToggleEqualizerWindow(KEFO_Params* record) {
         CreateDialogIndirectParamW(ModuleHandle(), dialogTemplate, frame, &EqualizerDialogProc,
                                    reinterpret_cast<LPARAM>(record));
     instance->equalizerDialog = dialog;
-    if (dialog) FitFrameToDialog(frame, dialog);
     instance->settings[kEqualizerOpen] = 1.0f;
     StoreCurrentSettings(record);
 }

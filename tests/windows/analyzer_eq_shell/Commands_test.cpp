@@ -210,21 +210,31 @@ TEST_F(AnalyzerEqTest, SetParametersValidatesAndApplies) {
     EXPECT_EQ(record_.audioCommands, 0x40000);
 }
 
-TEST_F(AnalyzerEqTest, SettingsChangedReadsOnlyAWholeFiniteBlock) {
+TEST_F(AnalyzerEqTest, SettingsChangedAndAppliedReadTheBlockWhateverTheCount) {
     ASSERT_EQ(Create(0), 1);
     std::vector<float> values = Defaults();
     values[5] = 1.0f;
     values[12] = std::numeric_limits<float>::quiet_NaN();
     parameters_ = values;
     record_.settings = parameters_.data();
-    record_.settingsCount = 4;  // the array does not hold the block
-    EXPECT_EQ(record_.Send(kefo::kCmdSettingsChanged), 1);
-    EXPECT_EQ(record_.audioCommands, 0);
-    record_.settingsCount = 17;
+    record_.settingsCount = 4;  // a count the host left as it was
     EXPECT_EQ(record_.Send(kefo::kCmdSettingsChanged), 1);
     EXPECT_EQ(record_.audioCommands, 0x20000);
+
+    parameters_[5] = 0.0f;
+    parameters_[4] = 1.0f;
+    record_.settingsCount = 0;
+    record_.ClearCalls();
     EXPECT_EQ(record_.Send(kefo::kCmdSettingsApplied), 1);
+    EXPECT_EQ(record_.audioCommands, 0x40000);
+    ASSERT_EQ(record_.CountOf("StoreSettings"), 1);
     EXPECT_EQ(record_.StoredSettings()[12], 0.0f);  // the NaN arrived as 0 dB
+
+    record_.settings = nullptr;  // no array: nothing to read
+    record_.settingsCount = 17;
+    EXPECT_EQ(record_.Send(kefo::kCmdSettingsChanged), 1);
+    EXPECT_EQ(record_.Send(kefo::kCmdSettingsApplied), 1);
+    EXPECT_EQ(record_.audioCommands, 0x40000);
 }
 
 }  // namespace

@@ -94,6 +94,30 @@ TEST_F(EqualizerWindowTest, SlidersSetWholeDecibelsAndTheFilterFollows) {
         1e-6f);
 }
 
+// The thumb's centre as a fraction of the channel's length, 0 at the top.
+double ThumbPlace(HWND slider) {
+    RECT thumb{}, channel{};
+    SendMessageW(slider, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    SendMessageW(slider, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    // The channel of a vertical trackbar may be reported as if it lay flat.
+    if (channel.right - channel.left > channel.bottom - channel.top)
+        channel = RECT{channel.top, channel.left, channel.bottom, channel.right};
+    const double centre = (thumb.top + thumb.bottom) / 2.0;
+    return (centre - channel.top) / (channel.bottom - channel.top);
+}
+
+TEST_F(EqualizerWindowTest, ThumbsSitWhereTheStoredGainsAreWhenTheWindowOpens) {
+    std::vector<float> stored = Defaults();
+    stored[8] = 15.0f;
+    stored[9] = 0.0f;
+    stored[10] = -15.0f;
+    HWND dialog = Open(stored);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_LT(ThumbPlace(GetDlgItem(dialog, SliderId(0))), 0.2) << "+15 dB at the top";
+    EXPECT_NEAR(ThumbPlace(GetDlgItem(dialog, SliderId(1))), 0.5, 0.1) << "0 dB in the middle";
+    EXPECT_GT(ThumbPlace(GetDlgItem(dialog, SliderId(2))), 0.8) << "-15 dB at the bottom";
+}
+
 TEST_F(EqualizerWindowTest, PlaybackRecordingBypassAndHelp) {
     HWND dialog = Open();
     Click(dialog, kPlayback);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 
 #include "AddOnModule.h"
@@ -22,9 +23,10 @@ std::wstring HostSim() {
     return Quoted(BesideTestExe(L"hostsim.exe"));
 }
 
-// A 16-bit PCM stereo file of a quiet ramp.
-void WritePcm16(const std::wstring& path, int frames, int bits = 16) {
-    std::ofstream file(hostsim::Narrow(path), std::ios::binary);
+// A 16-bit PCM stereo file of a quiet ramp; declaredFrames other than frames
+// makes its data chunk claim more than the file holds.
+void WritePcm16(const std::wstring& path, int frames, int bits = 16, int declaredFrames = 0) {
+    std::ofstream file(std::filesystem::path(path), std::ios::binary);
     auto put = [&](std::uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) file.put(static_cast<char>(v >> (8 * i)));
     };
@@ -40,7 +42,7 @@ void WritePcm16(const std::wstring& path, int frames, int bits = 16) {
     put(2 * width, 2);
     put(bits, 2);
     file.write("data", 4);
-    put(frames * 2 * width, 4);
+    put((declaredFrames ? declaredFrames : frames) * 2 * width, 4);
     for (int i = 0; i < frames * 2; ++i) put(static_cast<std::uint32_t>((i % 200) * 40), width);
 }
 
@@ -54,7 +56,7 @@ TEST(HostSimProcess, StreamsAWavFileThroughTheAddOn) {
     ASSERT_EQ(run.exitCode, 0u) << run.output;
     hostsim::WavAudio audio;
     std::string error;
-    ASSERT_TRUE(hostsim::ReadWavFile(hostsim::Narrow(out), audio, error)) << error;
+    ASSERT_TRUE(hostsim::ReadWavFile(out, audio, error)) << error;
     EXPECT_EQ(audio.channels, 2);
     EXPECT_EQ(audio.sampleRate, 22050);
     EXPECT_EQ(audio.samples.size(), 60000u);
@@ -84,6 +86,50 @@ TEST(HostSimProcess, RefusesBadInputAndOptionsClearly) {
     EXPECT_NE(run.exitCode, 0u);
     EXPECT_NE(run.output.find("saving needs at least one nonzero gain"), std::string::npos)
         << run.output;
+}
+
+TEST(HostSimProcess, RefusesEachFaultWithItsOwnMessageAndLeavesNoOutput) {
+    const std::wstring in = BesideTestExe(L"process-\u00e9t\u00e9-in.wav");
+    const std::wstring out = BesideTestExe(L"process-\u00e9t\u00e9-out.wav");
+    const std::wstring folder = BesideTestExe(L"process-folder.wav");
+    std::filesystem::create_directory(std::filesystem::path(folder));
+    std::filesystem::remove(std::filesystem::path(out));
+    WritePcm16(in, 2000);
+    struct Case {
+        std::wstring options, input, output;
+        const char* message;
+    };
+    const Case cases[] = {
+        {L"--gains 0,0,22,0,0,0,0,0,0", in, out,
+         "gain 22 dB of band 3 (250 Hz) is outside -15 to +15 dB"},
+        {L"--gains 0,nan,0,0,0,0,0,0,0", in, out, "gain of band 2 (125 Hz) is not a finite number"},
+        {L"--seed 12x", in, out, "--seed needs a whole number from 0 to 4294967295, not \"12x\""},
+        {L"--addon " + Quoted(BesideTestExe(L"KEFO_Probe.dll")), in, out,
+         "is not the equalizer add-on: it is \"Probe Add-on\""},
+        {L"", folder, out, "is a folder, not a file"},
+        {L"", in, in, "is the input file"},
+        {L"", in, folder, "it exists and is not a regular file"},
+    };
+    for (const Case& c : cases) {
+        const auto run = RunProcess(HostSim() + L" process " + c.options + L" " + Quoted(c.input) +
+                                    L" " + Quoted(c.output));
+        EXPECT_EQ(run.exitCode, 1u) << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(out))) << run.output;
+    }
+
+    // A data chunk cut short: read to its end, with the counts on stderr;
+    // the names with accents are written and read as they are.
+    WritePcm16(in, 2000, 16, 5000);
+    const auto run = RunProcess(HostSim() + L" process " + Quoted(in) + L" " + Quoted(out));
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("declares 5000 frames but the file ends after 2000"),
+              std::string::npos)
+        << run.output;
+    hostsim::WavAudio audio;
+    std::string error;
+    ASSERT_TRUE(hostsim::ReadWavFile(out, audio, error)) << error;
+    EXPECT_EQ(audio.samples.size(), 4000u);
 }
 
 TEST(HostSimDemo, MeasuresTheAskedGainsWithNoLatency) {
