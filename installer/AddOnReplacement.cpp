@@ -1,0 +1,132 @@
+#include "installer/AddOnReplacement.h"
+
+#include <utility>
+
+#include "installer/FileCalls.h"
+#include "installer/InstallerMessages.h"
+#include "support/ErrorRecordW.h"
+#include "support/UniqueHandle.h"
+
+namespace kefo {
+namespace {
+
+const wchar_t kSourcePath[] = L"" __FILE__;
+
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsEmpty(Handle handle) noexcept { return handle == INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) noexcept { CloseHandle(handle); }
+};
+using UniqueFile = UniqueHandle<FileTraits>;
+
+// Removes a file of ours, read-only or not; one that is not there is fine.
+void RemoveOwnFile(const std::wstring& path) noexcept {
+    Files().setAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Files().deleteFile(path.c_str());
+}
+
+}  // namespace
+
+std::wstring AsideName(const std::wstring& path) {
+    return path + L".kefo-old";
+}
+
+std::wstring TemporaryName(const std::wstring& path) {
+    return path + L".kefo-new";
+}
+
+bool AddOnReplacement::Apply() {
+    done_.clear();
+    for (const AddOnChange& addOn : addOns_)
+        if (!ReplaceAddOn(addOn)) return false;
+    return DeleteMovedAside();
+}
+
+bool AddOnReplacement::ReplaceAddOn(const AddOnChange& addOn) {
+    // The files there now go aside first, so that a new file never lands on
+    // an old one and every old file can be put back.
+    for (const FileChange& file : addOn) {
+        if (!file.present) continue;
+        if (!Files().moveFile(file.path.c_str(), AsideName(file.path).c_str(), 0))
+            return Fail(GetLastError(), L"DeleteFile", file.path, __LINE__);
+        done_.push_back({Step::kMovedAside, &file});
+    }
+    for (const FileChange& file : addOn) {
+        if (file.source.empty()) continue;
+        const std::wstring temporary = TemporaryName(file.path);
+        // Noted before the copy: a copy that fails half-way leaves a part.
+        done_.push_back({Step::kTemporary, &file});
+        if (!Files().copyFile(file.source.c_str(), temporary.c_str(), TRUE))
+            return Fail(GetLastError(), L"CopyFile", file.path, __LINE__);
+        if (!Files().moveFile(temporary.c_str(), file.path.c_str(), 0))
+            return Fail(GetLastError(), L"CopyFile", file.path, __LINE__);
+        done_.push_back({Step::kPlaced, &file});
+    }
+    return true;
+}
+
+bool AddOnReplacement::DeleteMovedAside() {
+    // Held open until every file is marked; closed before anything is put
+    // back, since they share nothing.
+    std::vector<std::pair<const FileChange*, UniqueFile>> aside;
+    auto fail = [&](DWORD code, const wchar_t* function, const FileChange& file, int line) {
+        aside.clear();
+        return Fail(code, function, file.path, line);
+    };
+    for (const Done& done : std::vector<Done>(done_)) {
+        if (done.step != Step::kMovedAside) continue;
+        const FileChange& file = *done.file;
+        const std::wstring name = AsideName(file.path);
+        // A read-only file cannot be marked for deletion.
+        if (file.attributes & FILE_ATTRIBUTE_READONLY) {
+            DWORD writable = file.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+            if (writable == 0) writable = FILE_ATTRIBUTE_NORMAL;
+            if (!Files().setAttributes(name.c_str(), writable))
+                return fail(GetLastError(), L"SetFileAttributes", file, __LINE__);
+            done_.push_back({Step::kAttributesCleared, &file});
+        }
+        UniqueFile handle(Files().openForDelete(name.c_str()));
+        if (!handle) return fail(GetLastError(), L"DeleteFile", file, __LINE__);
+        aside.emplace_back(&file, std::move(handle));
+    }
+    // Nothing is deleted until every file is marked, and a mark can be
+    // taken back: the files go together when their handles close.
+    for (std::size_t i = 0; i < aside.size(); ++i) {
+        if (Files().markForDelete(aside[i].second.Get(), TRUE)) continue;
+        const DWORD code = GetLastError();
+        for (std::size_t j = 0; j < i; ++j) Files().markForDelete(aside[j].second.Get(), FALSE);
+        return fail(code, L"DeleteFile", *aside[i].first, __LINE__);
+    }
+    aside.clear();
+    done_.clear();
+    return true;
+}
+
+bool AddOnReplacement::Fail(DWORD code, const wchar_t* function, const std::wstring& path,
+                            int line) {
+    Undo();
+    ErrorRecordW error;
+    SetError(kErrorSystem, &error, code, function, path.c_str(), kSourcePath, line, 0, nullptr);
+    ReportUnexpectedError(error);
+    return false;
+}
+
+void AddOnReplacement::Undo() noexcept {
+    for (auto done = done_.rbegin(); done != done_.rend(); ++done) {
+        const FileChange& file = *done->file;
+        switch (done->step) {
+            case Step::kPlaced: RemoveOwnFile(file.path); break;
+            case Step::kTemporary: RemoveOwnFile(TemporaryName(file.path)); break;
+            case Step::kMovedAside:
+                Files().moveFile(AsideName(file.path).c_str(), file.path.c_str(), 0);
+                break;
+            case Step::kAttributesCleared:
+                Files().setAttributes(AsideName(file.path).c_str(), file.attributes);
+                break;
+        }
+    }
+    done_.clear();
+}
+
+}  // namespace kefo
