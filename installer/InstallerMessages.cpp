@@ -34,11 +34,11 @@ int ShowInstallerMessage(const wchar_t* text, UINT type) {
     return g_messageBox(g_installer.wizardWindow, text ? text : L"", caption.c_str(), type);
 }
 
-void ReportUnexpectedError(const ErrorRecordW& error) {
+int ReportUnexpectedError(const ErrorRecordW& error, UINT type) {
     const std::wstring text =
         FormatInstallerString(IDS_UNEXPECTED_ERROR, error.code, FieldText(error.function),
                               FieldText(error.argument), TrimmedText(FieldText(error.text)));
-    ShowInstallerMessage(text.c_str(), MB_OK | MB_ICONHAND);
+    return ShowInstallerMessage(text.c_str(), type);
 }
 
 void ReportSystemFailure(DWORD code, const wchar_t* function, const wchar_t* argument) {
