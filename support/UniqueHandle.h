@@ -112,6 +112,7 @@ using UniqueHModule = UniqueHandle<NullEmptyTraits<HMODULE, &FreeLibrary>>;
 using UniqueHBitmap = UniqueHandle<NullEmptyTraits<HBITMAP, &DeleteObject>>;
 using UniqueHFont = UniqueHandle<NullEmptyTraits<HFONT, &DeleteObject>>;
 using UniqueHBrush = UniqueHandle<NullEmptyTraits<HBRUSH, &DeleteObject>>;
+using UniqueHPen = UniqueHandle<NullEmptyTraits<HPEN, &DeleteObject>>;
 using UniqueHGdiObject = UniqueHandle<NullEmptyTraits<HGDIOBJ, &DeleteObject>>;
 using UniqueHDC = UniqueHandle<NullEmptyTraits<HDC, &DeleteDC>>;  // CreateDC, CreateCompatibleDC
 using UniqueHLocal = UniqueHandle<NullEmptyTraits<HLOCAL, &LocalFree>>;
