@@ -50,7 +50,8 @@ Found Look() {
 
 std::string Narrow(const std::wstring& text) {
     std::string narrow;
-    for (wchar_t c : text) narrow += (c == L'\r' || c == L'\n') ? ' ' : static_cast<char>(c < 128 ? c : '?');
+    for (wchar_t c : text)
+        narrow += (c == L'\r' || c == L'\n') ? ' ' : static_cast<char>(c < 128 ? c : '?');
     return narrow;
 }
 
