@@ -7,6 +7,7 @@
 #include "AddOnModule.h"
 #include "AudioStream.h"
 #include "HostRecord.h"
+#include "Screenshot.h"
 
 namespace hostsim {
 namespace {

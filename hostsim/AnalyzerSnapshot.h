@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "Screenshot.h"
+namespace testing_screens {
+struct Image;
+}
 
 namespace hostsim {
 

@@ -19,6 +19,7 @@
 #include "DemoSignal.h"
 #include "EqualizerRun.h"
 #include "ResponsePicture.h"
+#include "Screenshot.h"
 
 namespace {
 
@@ -57,8 +58,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring responsePath = folder + L"/demo-response.png";
     const std::string title = std::string("Equalizer response, preset \"") + kPreset +
                               "\", 44100 Hz (measured through the add-on)";
-    if (!testing_screens::WritePng(hostsim::DrawResponse(response, kCentres, gains, title),
-                                   responsePath))
+    testing_screens::Image picture;
+    if (!hostsim::DrawResponse(response, kCentres, gains, title, picture) ||
+        !testing_screens::WritePng(picture, responsePath))
         return Fail("cannot write " + hostsim::Narrow(responsePath));
     std::printf("written: %s\n", hostsim::Narrow(responsePath).c_str());
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "EqualizerRun.h"
+#include "Screenshot.h"
 #include "support/UniqueHandle.h"
 
 namespace hostsim {
@@ -83,10 +84,10 @@ bool MeasureResponse(const std::wstring& addOnPath, const std::vector<float>& ga
     return true;
 }
 
-testing_screens::Image DrawResponse(const std::vector<ResponsePoint>& measured,
-                                    const std::vector<double>& centres,
-                                    const std::vector<float>& asked, const std::string& title) {
-    testing_screens::Image image;
+bool DrawResponse(const std::vector<ResponsePoint>& measured, const std::vector<double>& centres,
+                  const std::vector<float>& asked, const std::string& title,
+                  testing_screens::Image& image) {
+    image = testing_screens::Image{};
     kefo::UniqueHDC dc(CreateCompatibleDC(nullptr));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -97,7 +98,7 @@ testing_screens::Image DrawResponse(const std::vector<ResponsePoint>& measured,
     void* bits = nullptr;
     kefo::UniqueHBitmap bitmap(
         CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc || !bitmap || !bits) return image;
+    if (!dc || !bitmap || !bits) return false;
     {
         const kefo::UniqueSelection selected = kefo::SelectIntoDC(dc.Get(), bitmap.Get());
         const RECT all{0, 0, kWidth, kHeight};
@@ -191,7 +192,7 @@ testing_screens::Image DrawResponse(const std::vector<ResponsePoint>& measured,
         image.rgb[i * 3 + 1] = pixels[i * 4 + 1];
         image.rgb[i * 3 + 2] = pixels[i * 4];
     }
-    return image;
+    return true;
 }
 
 }  // namespace hostsim

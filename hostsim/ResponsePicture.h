@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "Screenshot.h"
+namespace testing_screens {
+struct Image;
+}
 
 namespace hostsim {
 
@@ -24,9 +26,10 @@ struct ResponsePoint {
 bool MeasureResponse(const std::wstring& addOnPath, const std::vector<float>& gains, int sampleRate,
                      std::vector<ResponsePoint>& points, std::string& error);
 
-// The response curve on a grid, the asked gains as marks, and a title.
-testing_screens::Image DrawResponse(const std::vector<ResponsePoint>& measured,
-                                    const std::vector<double>& centres,
-                                    const std::vector<float>& asked, const std::string& title);
+// The response curve on a grid, the asked gains as marks, and a title;
+// false when the picture could not be drawn.
+bool DrawResponse(const std::vector<ResponsePoint>& measured, const std::vector<double>& centres,
+                  const std::vector<float>& asked, const std::string& title,
+                  testing_screens::Image& image);
 
 }  // namespace hostsim

@@ -43,13 +43,36 @@ bool AddOnReplacement::Apply() {
     return DeleteMovedAside();
 }
 
+bool AddOnReplacement::Attempt(const std::function<bool()>& step, const wchar_t* function,
+                               const FileChange& file, int line,
+                               const std::function<void()>& letGo) {
+    for (;;) {
+        if (step()) return true;
+        const DWORD code = GetLastError();
+        const bool held = code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
+        if (held && AskToRetryFileInUse(file.path, code)) continue;
+        if (letGo) letGo();
+        Undo();
+        // Cancel has been answered; anything else is told.
+        if (!held) {
+            ErrorRecordW error;
+            SetError(kErrorSystem, &error, code, function, file.path.c_str(), kSourcePath, line, 0,
+                     nullptr);
+            ReportUnexpectedError(error);
+        }
+        return false;
+    }
+}
+
 bool AddOnReplacement::ReplaceAddOn(const AddOnChange& addOn) {
     // The files there now go aside first, so that a new file never lands on
     // an old one and every old file can be put back.
     for (const FileChange& file : addOn) {
         if (!file.present) continue;
-        if (!Files().moveFile(file.path.c_str(), AsideName(file.path).c_str(), 0))
-            return Fail(GetLastError(), L"DeleteFile", file.path, __LINE__);
+        const std::wstring aside = AsideName(file.path);
+        if (!Attempt([&] { return Files().moveFile(file.path.c_str(), aside.c_str(), 0); },
+                     L"DeleteFile", file, __LINE__))
+            return false;
         done_.push_back({Step::kMovedAside, &file});
     }
     for (const FileChange& file : addOn) {
@@ -57,10 +80,11 @@ bool AddOnReplacement::ReplaceAddOn(const AddOnChange& addOn) {
         const std::wstring temporary = TemporaryName(file.path);
         // Noted before the copy: a copy that fails half-way leaves a part.
         done_.push_back({Step::kTemporary, &file});
-        if (!Files().copyFile(file.source.c_str(), temporary.c_str(), TRUE))
-            return Fail(GetLastError(), L"CopyFile", file.path, __LINE__);
-        if (!Files().moveFile(temporary.c_str(), file.path.c_str(), 0))
-            return Fail(GetLastError(), L"CopyFile", file.path, __LINE__);
+        if (!Attempt([&] { return Files().copyFile(file.source.c_str(), temporary.c_str(), TRUE); },
+                     L"CopyFile", file, __LINE__) ||
+            !Attempt([&] { return Files().moveFile(temporary.c_str(), file.path.c_str(), 0); },
+                     L"CopyFile", file, __LINE__))
+            return false;
         done_.push_back({Step::kPlaced, &file});
     }
     return true;
@@ -70,9 +94,9 @@ bool AddOnReplacement::DeleteMovedAside() {
     // Held open until every file is marked; closed before anything is put
     // back, since they share nothing.
     std::vector<std::pair<const FileChange*, UniqueFile>> aside;
-    auto fail = [&](DWORD code, const wchar_t* function, const FileChange& file, int line) {
+    const auto letGo = [&aside] {
+        for (auto& file : aside) Files().markForDelete(file.second.Get(), FALSE);
         aside.clear();
-        return Fail(code, function, file.path, line);
     };
     for (const Done& done : std::vector<Done>(done_)) {
         if (done.step != Step::kMovedAside) continue;
@@ -82,34 +106,31 @@ bool AddOnReplacement::DeleteMovedAside() {
         if (file.attributes & FILE_ATTRIBUTE_READONLY) {
             DWORD writable = file.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
             if (writable == 0) writable = FILE_ATTRIBUTE_NORMAL;
-            if (!Files().setAttributes(name.c_str(), writable))
-                return fail(GetLastError(), L"SetFileAttributes", file, __LINE__);
+            if (!Attempt([&] { return Files().setAttributes(name.c_str(), writable); },
+                         L"SetFileAttributes", file, __LINE__, letGo))
+                return false;
             done_.push_back({Step::kAttributesCleared, &file});
         }
-        UniqueFile handle(Files().openForDelete(name.c_str()));
-        if (!handle) return fail(GetLastError(), L"DeleteFile", file, __LINE__);
+        UniqueFile handle;
+        if (!Attempt(
+                [&] {
+                    handle.Reset(Files().openForDelete(name.c_str()));
+                    return static_cast<bool>(handle);
+                },
+                L"DeleteFile", file, __LINE__, letGo))
+            return false;
         aside.emplace_back(&file, std::move(handle));
     }
     // Nothing is deleted until every file is marked, and a mark can be
     // taken back: the files go together when their handles close.
-    for (std::size_t i = 0; i < aside.size(); ++i) {
-        if (Files().markForDelete(aside[i].second.Get(), TRUE)) continue;
-        const DWORD code = GetLastError();
-        for (std::size_t j = 0; j < i; ++j) Files().markForDelete(aside[j].second.Get(), FALSE);
-        return fail(code, L"DeleteFile", *aside[i].first, __LINE__);
+    for (auto& file : aside) {
+        if (!Attempt([&] { return Files().markForDelete(file.second.Get(), TRUE); }, L"DeleteFile",
+                     *file.first, __LINE__, letGo))
+            return false;
     }
     aside.clear();
     done_.clear();
     return true;
-}
-
-bool AddOnReplacement::Fail(DWORD code, const wchar_t* function, const std::wstring& path,
-                            int line) {
-    Undo();
-    ErrorRecordW error;
-    SetError(kErrorSystem, &error, code, function, path.c_str(), kSourcePath, line, 0, nullptr);
-    ReportUnexpectedError(error);
-    return false;
 }
 
 void AddOnReplacement::Undo() noexcept {

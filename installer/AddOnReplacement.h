@@ -12,14 +12,18 @@
 // set, and no moved-aside or temporary file is left.
 //
 // The questions (read-only files, files in use) have been asked before
-// Apply is called (CheckBeforeReplacing in FileInstallation.h); Apply asks
-// nothing and tells a failure with the unexpected-error message.
+// Apply is called (CheckBeforeReplacing in FileInstallation.h). A step that
+// still finds a file held by another program asks the file-in-use question
+// again, with everything still undoable: Retry repeats the step, Cancel
+// undoes all. Any other failure is undone and told with the
+// unexpected-error message.
 //
 // Calling thread: the wizard's UI thread.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,8 +63,11 @@ private:
 
     bool ReplaceAddOn(const AddOnChange& addOn);
     bool DeleteMovedAside();
-    // Undoes what was done, newest first, then tells the failure; false.
-    bool Fail(DWORD code, const wchar_t* function, const std::wstring& path, int line);
+    // Runs a step until it succeeds (true), offering Retry while the file is
+    // in use; otherwise undoes everything and returns false. letGo runs
+    // before the undoing.
+    bool Attempt(const std::function<bool()>& step, const wchar_t* function, const FileChange& file,
+                 int line, const std::function<void()>& letGo = {});
     void Undo() noexcept;
 
     std::vector<AddOnChange> addOns_;

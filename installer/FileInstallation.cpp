@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string>
 
 #include "installer/CKEFOParams.h"
@@ -13,7 +12,6 @@
 #include "installer/InstallerText.h"
 #include "installer/InstallPlan.h"
 #include "installer/resource.h"
-#include "support/BoundedText.h"
 #include "support/ErrorRecordW.h"
 
 namespace kefo {
@@ -32,14 +30,6 @@ bool Fail(DWORD code, const wchar_t* function, const std::wstring& path, int lin
     SetError(kErrorSystem, &error, code, function, path.c_str(), kSourcePath, line, 0, nullptr);
     ReportUnexpectedError(error);
     return false;
-}
-
-// The system's text in a record ends in a blank where its line break was.
-std::wstring TrimmedText(const ErrorRecordW& error) {
-    std::wstring text(error.text, BoundedLength(error.text, std::size(error.text)));
-    const std::size_t end = text.find_last_not_of(L" \t\r\n");
-    text.erase(end == std::wstring::npos ? 0 : end + 1);
-    return text;
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
@@ -87,19 +77,9 @@ bool CheckNotInUse(FileChange& file) {
             file.present = false;
             return true;
         }
-        ErrorRecordW error;
-        SetError(kErrorSystem, &error, code, L"DeleteFile", file.path.c_str(), kSourcePath,
-                 __LINE__, 0, nullptr);
-        if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) {
-            ReportUnexpectedError(error);
-            return false;
-        }
-        const std::wstring text =
-            FormatInstallerString(IDS_DELETE_FAILED, file.path, error.code, TrimmedText(error));
-        // No limit on the retries: the user may need several attempts to
-        // close whatever holds the file, and Cancel always ends it.
-        if (ShowInstallerMessage(text.c_str(), MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
-            return false;
+        if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION)
+            return Fail(code, L"DeleteFile", file.path, __LINE__);
+        if (!AskToRetryFileInUse(file.path, code)) return false;
     }
 }
 

@@ -41,6 +41,14 @@ int ReportUnexpectedError(const ErrorRecordW& error, UINT type) {
     return ShowInstallerMessage(text.c_str(), type);
 }
 
+bool AskToRetryFileInUse(const std::wstring& path, DWORD code) {
+    const std::wstring text =
+        FormatInstallerString(IDS_DELETE_FAILED, path, code, SystemErrorText(code));
+    // No limit on the retries: the user may need several attempts to close
+    // whatever holds the file, and Cancel always ends it.
+    return ShowInstallerMessage(text.c_str(), MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDRETRY;
+}
+
 void ReportSystemFailure(DWORD code, const wchar_t* function, const wchar_t* argument) {
     const std::wstring text = FormatInstallerString(IDS_UNEXPECTED_ERROR, code, function, argument,
                                                     SystemErrorText(code));

@@ -257,9 +257,10 @@ TEST_F(FileInstallation, ReadOnlyAndHeldFilesAreAskedAboutFirst) {
 struct Faults {
     static inline kefo::FileCalls real{};
     static inline int calls = 0, failAt = 0;
+    static inline DWORD code = ERROR_DISK_FULL;
     static bool Fails() {
         if (++calls != failAt) return false;
-        SetLastError(ERROR_DISK_FULL);
+        SetLastError(code);
         return true;
     }
     static DWORD WINAPI GetAttributes(LPCWSTR p) {
@@ -276,7 +277,7 @@ struct Faults {
         if (!Fails()) return real.copyFile(f, t, x);
         // A full disk leaves part of the copy behind.
         Put(t, "part");
-        SetLastError(ERROR_DISK_FULL);
+        SetLastError(code);
         return FALSE;
     }
     static HANDLE WINAPI Open(LPCWSTR p) {
@@ -394,6 +395,7 @@ protected:
 };
 
 TEST_P(FaultInjection, EveryAddOnStaysCompleteWhateverFails) {
+    Faults::code = ERROR_DISK_FULL;
     std::size_t copied = 0;
     for (const auto& files : GetParam().newFiles) copied += !files.empty();
     ASSERT_TRUE(Run(0, 0));
@@ -416,6 +418,23 @@ TEST_P(FaultInjection, EveryAddOnStaysCompleteWhateverFails) {
         EXPECT_EQ(CheckEachAddOnComplete(), 0u);
         EXPECT_EQ(g_boxes.size(), static_cast<std::size_t>(q)) << "nothing told after a refusal";
     }
+    // A file found in use part-way: the question again, Retry goes on and
+    // Cancel undoes everything (calls that cannot be retried fail as above).
+    Faults::code = ERROR_SHARING_VIOLATION;
+    for (const int refuse : {0, questions + 1}) {
+        int installed = 0;
+        for (int n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("call " + std::to_string(n) + " finds the file in use" +
+                         (refuse ? ", Cancel" : ", Retry"));
+            const bool ok = Run(n, refuse);
+            installed += ok;
+            EXPECT_EQ(CheckEachAddOnComplete(), ok ? copied : 0u);
+        }
+        std::printf(
+            "%s: a file in use at each call in turn, %s: %d installed, %d left as they were\n",
+            GetParam().name, refuse ? "Cancel" : "Retry", installed, calls - installed);
+    }
+    Faults::code = ERROR_DISK_FULL;
 }
 
 // "r..." files are read-only, "h..." held open by another program.
