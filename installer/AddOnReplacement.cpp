@@ -12,14 +12,6 @@ namespace {
 
 const wchar_t kSourcePath[] = L"" __FILE__;
 
-struct FileTraits {
-    using Handle = HANDLE;
-    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsEmpty(Handle handle) noexcept { return handle == INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) noexcept { CloseHandle(handle); }
-};
-using UniqueFile = UniqueHandle<FileTraits>;
-
 // Removes a file of ours, read-only or not; one that is not there is fine.
 void RemoveOwnFile(const std::wstring& path) noexcept {
     Files().setAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -13,6 +13,7 @@
 #include "installer/InstallPlan.h"
 #include "installer/resource.h"
 #include "support/ErrorRecordW.h"
+#include "support/UniqueHandle.h"
 
 namespace kefo {
 namespace {
@@ -67,11 +68,7 @@ bool CheckSource(const FileChange& file) {
 // loaded, which is what would stop its replacement.
 bool CheckNotInUse(FileChange& file) {
     for (;;) {
-        const HANDLE probe = Files().openForDelete(file.path.c_str());
-        if (probe != INVALID_HANDLE_VALUE) {
-            CloseHandle(probe);
-            return true;
-        }
+        if (UniqueFile(Files().openForDelete(file.path.c_str()))) return true;
         const DWORD code = GetLastError();
         if (IsGone(code)) {
             file.present = false;

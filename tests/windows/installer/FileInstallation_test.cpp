@@ -24,13 +24,7 @@ namespace {
 using installer_tests::g_boxes;
 using kefo::g_installer;
 
-struct FileTraits {
-    using Handle = HANDLE;
-    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsEmpty(Handle handle) noexcept { return handle == INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) noexcept { CloseHandle(handle); }
-};
-using UniqueFile = kefo::UniqueHandle<FileTraits>;
+using kefo::UniqueFile;
 using UniqueWindow = kefo::UniqueHandle<kefo::NullEmptyTraits<HWND, &DestroyWindow>>;
 
 std::deque<int> g_answers;             // given to the boxes in turn; OK when none is left
