@@ -111,14 +111,17 @@ std::vector<AddOnChange> PlanChanges() {
         const AddOnRecord& addOn = g_installer.distributionAddOns[d];
         if (!WillBeCopied(addOn)) continue;
         AddOnChange change;
+        // A path is changed once: a file removed with one add-on and brought
+        // by another is replaced where it was first named.
         auto add = [&](const std::wstring& path, const std::wstring& source) {
-            if (Find(plan, path) != nullptr) return;
+            FileChange* known = Find(plan, path);
             for (FileChange& file : change)
-                if (SamePath(file.path, path)) {
-                    if (!source.empty()) file.source = source;
-                    return;
-                }
-            change.push_back({path, source});
+                if (known == nullptr && SamePath(file.path, path)) known = &file;
+            if (known == nullptr) {
+                change.push_back({path, source});
+            } else if (known->source.empty()) {
+                known->source = source;
+            }
         };
         // Names that lead out of the add-ons folder are checked when copied
         // and never removed.

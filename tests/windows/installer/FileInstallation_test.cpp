@@ -169,6 +169,7 @@ TEST_F(FileInstallation, CopiesSelectedAddOnsAndRemovesOnlyWhatTheyReplace) {
     Add(true, L"Y", 0x10000, {L"Y.dll"});
     Add(true, L"y", 0x10000, {L"Y2.dll"});  // same name; its counterpart is unchecked
     Replace(Add(false, L"X", 0x10001, {L"X.dll"}), 1);
+    Add(false, L"W", 0x10000, {L"W.dll", L"", L"X1.dat"});  // brings what X leaves
     kefo::AddOnRecord& y = Add(false, L"Y", 0x10001, {L"Y.dll"});
     Replace(y, 2);
     Replace(y, 3);
@@ -181,7 +182,9 @@ TEST_F(FileInstallation, CopiesSelectedAddOnsAndRemovesOnlyWhatTheyReplace) {
                                 {L"A1.dat", "new:A1.dat"},
                                 {L"A2.dat", "new:A2.dat"},
                                 {L"C.dll", "old:C.dll"},
+                                {L"W.dll", "new:W.dll"},
                                 {L"X.dll", "new:X.dll"},
+                                {L"X1.dat", "new:X1.dat"},
                                 {L"Y.dll", "old:Y.dll"},
                                 {L"Y2.dll", "old:Y2.dll"}}));
     EXPECT_EQ(Content(root_ + L"\\host\\outside.dat"), "keep");
