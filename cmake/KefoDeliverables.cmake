@@ -1,10 +1,11 @@
 # kefo_add_addon(TARGET SOURCES src...)
 #   An add-on DLL: named exactly as TARGET (no "lib" prefix), exporting an
 #   undecorated KEFO_Processing (--kill-at drops the stdcall "@4").
-# kefo_ship(TARGET)
+# kefo_ship(TARGET [ALLOW dll,dll...])
 #   Marks a target as a shipped file: written to the configuration's output
 #   folder (dist/ for win32); in the win32 build stripped, and checked for its
-#   imports and exports by tests that read the file with objdump.
+#   imports and exports by tests that read the file with objdump. ALLOW
+#   limits the imports to the DLLs named (without ".dll").
 
 function(kefo_add_addon name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -15,6 +16,7 @@ function(kefo_add_addon name)
 endfunction()
 
 function(kefo_ship name)
+  cmake_parse_arguments(ARG "" "ALLOW" "" ${ARGN})
   set_target_properties(${name} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${KEFO_OUTPUT_DIR})
@@ -35,6 +37,9 @@ function(kefo_ship name)
     set(export_check "")
     if(type STREQUAL "SHARED_LIBRARY")
       set(export_check --export KEFO_Processing)
+    endif()
+    if(ARG_ALLOW)
+      list(APPEND export_check --allow ${ARG_ALLOW})
     endif()
     add_test(NAME shipped.${name}
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-binary --objdump ${CMAKE_OBJDUMP}

@@ -96,6 +96,29 @@ bool FindProgramFolder(wchar_t (&folder)[kFolderChars]) {
     return true;
 }
 
+// The add-on by its full path; its own folder and the system folder are the
+// only places searched for the DLLs it needs. A DLL that another program
+// holds without sharing (a running host) cannot be read: the user may close
+// that program and retry, so that the add-on is still listed. Null when it
+// was not loaded (told).
+HMODULE LoadAddOn(const wchar_t* path) {
+    for (;;) {
+        HMODULE module = LoadLibraryExW(
+            path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+        // Systems without the search flags, or a path that is not absolute.
+        if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+            module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (module != nullptr) return module;
+        const DWORD code = GetLastError();
+        ErrorRecordW error;
+        SetError(kErrorSystem, &error, code, L"LoadLibrary", path, kSourcePath, __LINE__, 0,
+                 nullptr);
+        const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+        const UINT type = held ? MB_RETRYCANCEL | MB_ICONHAND : MB_OK | MB_ICONHAND;
+        if (ReportUnexpectedError(error, type) != IDRETRY) return nullptr;
+    }
+}
+
 }  // namespace
 
 bool QueryAddOnInfo(const wchar_t* path, AddOnRecord* record) {
@@ -104,15 +127,8 @@ bool QueryAddOnInfo(const wchar_t* path, AddOnRecord* record) {
     CKEFOParams answer(record);
     int result = kResultUnknown;
     {
-        UniqueHModule module(LoadLibraryW(path));
-        if (!module) {
-            const DWORD code = GetLastError();
-            ErrorRecordW error;
-            SetError(kErrorSystem, &error, code, L"LoadLibrary", path, kSourcePath, __LINE__, 0,
-                     nullptr);
-            ReportUnexpectedError(error);
-            return false;
-        }
+        UniqueHModule module(LoadAddOn(path));
+        if (!module) return false;
         const auto processing = reinterpret_cast<KEFO_ProcessingFn>(
             reinterpret_cast<void*>(GetProcAddress(module.Get(), "KEFO_Processing")));
         if (processing == nullptr) return false;

@@ -3,172 +3,161 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string>
 
 #include "installer/CKEFOParams.h"
+#include "installer/FileCalls.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerState.h"
 #include "installer/InstallerText.h"
 #include "installer/InstallPlan.h"
 #include "installer/resource.h"
-#include "support/BoundedText.h"
 #include "support/ErrorRecordW.h"
+#include "support/UniqueHandle.h"
 
 namespace kefo {
 namespace {
 
 const wchar_t kSourcePath[] = L"" __FILE__;
 
-// A file that is not there any more counts as deleted.
+// A file that is not there any more needs no replacing.
 bool IsGone(DWORD code) {
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-}
-
-void SetFileError(ErrorRecordW& error, DWORD code, const wchar_t* function, const wchar_t* path,
-                  int line) {
-    SetError(kErrorSystem, &error, code, function, path, kSourcePath, line, 0, nullptr);
 }
 
 // The unexpected-error message for a call on path; always false.
 bool Fail(DWORD code, const wchar_t* function, const std::wstring& path, int line) {
     ErrorRecordW error;
-    SetFileError(error, code, function, path.c_str(), line);
+    SetError(kErrorSystem, &error, code, function, path.c_str(), kSourcePath, line, 0, nullptr);
     ReportUnexpectedError(error);
     return false;
 }
 
-// The system's text in a record ends in a blank where its line break was.
-std::wstring TrimmedText(const ErrorRecordW& error) {
-    std::wstring text(error.text, BoundedLength(error.text, std::size(error.text)));
-    const std::size_t end = text.find_last_not_of(L" \t\r\n");
-    text.erase(end == std::wstring::npos ? 0 : end + 1);
-    return text;
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// What the copy of one file would fail with for reasons known before any
-// file is touched; ERROR_SUCCESS when nothing stands in its way.
-DWORD CopyObstacle(const std::wstring& name, const std::wstring& source,
-                   const std::wstring& destination) {
-    if (!IsPlainFileName(name)) return ERROR_INVALID_NAME;
-    if (!FitsPath(source) || !FitsPath(destination)) return ERROR_FILENAME_EXCED_RANGE;
-    const DWORD found = GetFileAttributesW(source.c_str());
-    if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
-    if (found & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
-    // A read-only file in the way is only cleared on request while it is
-    // deleted; a folder is never removed.
-    const DWORD target = GetFileAttributesW(destination.c_str());
-    if (target == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
-    if (target & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
-    if ((target & FILE_ATTRIBUTE_READONLY) && !WillBeRemoved(name)) return ERROR_ACCESS_DENIED;
-    return ERROR_SUCCESS;
+// The same file may be named by a replaced add-on and by its successor.
+FileChange* Find(std::vector<AddOnChange>& plan, const std::wstring& path) {
+    for (AddOnChange& addOn : plan)
+        for (FileChange& file : addOn)
+            if (SamePath(file.path, path)) return &file;
+    return nullptr;
+}
+
+// Whether the paths of a file, moved aside and copied, all fit.
+bool FitsWithItsNames(const std::wstring& path) {
+    return FitsPath(AsideName(path)) && FitsPath(TemporaryName(path));
+}
+
+// A file to copy must be in the distribution as a file.
+bool CheckSource(const FileChange& file) {
+    if (!FitsPath(file.source) || !FitsWithItsNames(file.path))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, L"CopyFile", file.path, __LINE__);
+    const DWORD found = Files().getAttributes(file.source.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES)
+        return Fail(GetLastError(), L"CopyFile", file.path, __LINE__);
+    if (found & FILE_ATTRIBUTE_DIRECTORY)
+        return Fail(ERROR_ACCESS_DENIED, L"CopyFile", file.path, __LINE__);
+    return true;
+}
+
+// Asks until nothing holds the file, or the user cancels. Opening it for
+// deletion without sharing fails as long as another program has it open or
+// loaded, which is what would stop its replacement.
+bool CheckNotInUse(FileChange& file) {
+    for (;;) {
+        if (UniqueFile(Files().openForDelete(file.path.c_str()))) return true;
+        const DWORD code = GetLastError();
+        if (IsGone(code)) {
+            file.present = false;
+            return true;
+        }
+        if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION)
+            return Fail(code, L"DeleteFile", file.path, __LINE__);
+        if (!AskToRetryFileInUse(file.path, code)) return false;
+    }
+}
+
+// The questions for a file that is there now.
+bool CheckDestination(FileChange& file) {
+    const DWORD attributes = Files().getAttributes(file.path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = GetLastError();
+        if (IsGone(code)) return true;
+        return Fail(code, L"GetFileAttributes", file.path, __LINE__);
+    }
+    // A folder in the way is never removed, and closing the host would not help.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return Fail(ERROR_ACCESS_DENIED, L"DeleteFile", file.path, __LINE__);
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        const std::wstring question =
+            FormatInstallerString(IDS_CONFIRM_OVERWRITE_READONLY, file.path);
+        if (ShowInstallerMessage(question.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+    }
+    file.present = true;
+    file.attributes = attributes;
+    return CheckNotInUse(file);
 }
 
 }  // namespace
 
-bool CheckBeforeReplacing() {
-    const std::uint32_t installed = std::min<std::uint32_t>(g_installer.installedCount, kMaxAddOns);
-    for (std::uint32_t i = 0; i < installed; ++i) {
-        if (!WillBeReplaced(i)) continue;
-        for (const std::wstring& name : FilesOf(g_installer.installedAddOns[i])) {
-            const std::wstring path = AddOnsFolderPath(name);
-            if (IsPlainFileName(name) && !FitsPath(path))
-                return Fail(ERROR_FILENAME_EXCED_RANGE, L"DeleteFile", path, __LINE__);
-        }
-    }
+std::vector<AddOnChange> PlanChanges() {
+    std::vector<AddOnChange> plan;
     const std::uint32_t count = std::min<std::uint32_t>(g_installer.distributionCount, kMaxAddOns);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const AddOnRecord& addOn = g_installer.distributionAddOns[i];
+    for (std::uint32_t d = 0; d < count; ++d) {
+        const AddOnRecord& addOn = g_installer.distributionAddOns[d];
         if (!WillBeCopied(addOn)) continue;
-        for (const std::wstring& name : FilesOf(addOn)) {
-            const std::wstring destination = AddOnsFolderPath(name);
-            const DWORD obstacle = CopyObstacle(name, DistributionPath(name), destination);
-            if (obstacle != ERROR_SUCCESS)
-                return Fail(obstacle, L"CopyFile", destination, __LINE__);
+        AddOnChange change;
+        // A path is changed once: a file removed with one add-on and brought
+        // by another is replaced where it was first named.
+        auto add = [&](const std::wstring& path, const std::wstring& source) {
+            FileChange* known = Find(plan, path);
+            for (FileChange& file : change)
+                if (known == nullptr && SamePath(file.path, path)) known = &file;
+            if (known == nullptr) {
+                change.push_back({path, source});
+            } else if (known->source.empty()) {
+                known->source = source;
+            }
+        };
+        // Names that lead out of the add-ons folder are checked when copied
+        // and never removed.
+        for (std::uint32_t i : ReplacedBy(d))
+            for (const std::wstring& name : FilesOf(g_installer.installedAddOns[i]))
+                if (IsPlainFileName(name)) add(AddOnsFolderPath(name), std::wstring());
+        for (const std::wstring& name : FilesOf(addOn))
+            add(AddOnsFolderPath(name), DistributionPath(name));
+        plan.push_back(std::move(change));
+    }
+    return plan;
+}
+
+bool CheckBeforeReplacing(std::vector<AddOnChange>& plan) {
+    for (const AddOnChange& addOn : plan) {
+        for (const FileChange& file : addOn) {
+            if (file.source.empty()) {
+                if (!FitsWithItsNames(file.path))
+                    return Fail(ERROR_FILENAME_EXCED_RANGE, L"DeleteFile", file.path, __LINE__);
+                continue;
+            }
+            if (!IsPlainFileName(file.path.substr(AddOnsFolderPath(L"").size())))
+                return Fail(ERROR_INVALID_NAME, L"CopyFile", file.path, __LINE__);
+            if (!CheckSource(file)) return false;
         }
     }
+    for (AddOnChange& addOn : plan)
+        for (FileChange& file : addOn)
+            if (!CheckDestination(file)) return false;
     return true;
 }
 
-bool DeleteFileWithPrompts(const wchar_t* path) {
-    if (path == nullptr) return true;
-    const DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD code = GetLastError();
-        if (IsGone(code)) return true;
-        return Fail(code, L"GetFileAttributes", path, __LINE__);
-    }
-    // Deleting a folder fails as access denied; asking to close the host
-    // and retry would not help.
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return Fail(ERROR_ACCESS_DENIED, L"DeleteFile", path, __LINE__);
-
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
-        const std::wstring question = FormatInstallerString(IDS_CONFIRM_OVERWRITE_READONLY, path);
-        if (ShowInstallerMessage(question.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return false;
-        DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (writable == 0) writable = FILE_ATTRIBUTE_NORMAL;
-        if (!SetFileAttributesW(path, writable)) {
-            const DWORD code = GetLastError();
-            if (!IsGone(code)) return Fail(code, L"SetFileAttributes", path, __LINE__);
-        }
-    }
-
-    // No limit on the retries: the user may need several attempts to close
-    // whatever holds the file, and Cancel always ends it.
-    for (;;) {
-        if (DeleteFileW(path)) return true;
-        const DWORD code = GetLastError();
-        // Gone meanwhile (or through the failed attribute change above).
-        if (IsGone(code)) return true;
-        ErrorRecordW error;
-        SetFileError(error, code, L"DeleteFile", path, __LINE__);
-        if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) {
-            ReportUnexpectedError(error);
-            return false;
-        }
-        const std::wstring text =
-            FormatInstallerString(IDS_DELETE_FAILED, path, error.code, TrimmedText(error));
-        if (ShowInstallerMessage(text.c_str(), MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
-            return false;
-    }
-}
-
-bool RemoveReplacedAddOns() {
-    const std::uint32_t count = std::min<std::uint32_t>(g_installer.installedCount, kMaxAddOns);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (!WillBeReplaced(i)) continue;
-        for (const std::wstring& name : FilesOf(g_installer.installedAddOns[i])) {
-            // A name that leads out of the add-ons folder is not the
-            // add-on's to delete.
-            if (!IsPlainFileName(name)) continue;
-            const std::wstring path = AddOnsFolderPath(name);
-            if (!FitsPath(path))
-                return Fail(ERROR_FILENAME_EXCED_RANGE, L"DeleteFile", path, __LINE__);
-            if (!DeleteFileWithPrompts(path.c_str())) return false;
-        }
-    }
-    return true;
-}
-
-bool CopySelectedAddOns() {
-    const std::uint32_t count = std::min<std::uint32_t>(g_installer.distributionCount, kMaxAddOns);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const AddOnRecord& addOn = g_installer.distributionAddOns[i];
-        if (!WillBeCopied(addOn)) continue;
-        for (const std::wstring& name : FilesOf(addOn)) {
-            const std::wstring source = DistributionPath(name);
-            const std::wstring destination = AddOnsFolderPath(name);
-            if (!IsPlainFileName(name))
-                return Fail(ERROR_INVALID_NAME, L"CopyFile", destination, __LINE__);
-            if (!FitsPath(source) || !FitsPath(destination))
-                return Fail(ERROR_FILENAME_EXCED_RANGE, L"CopyFile", destination, __LINE__);
-            if (!CopyFileW(source.c_str(), destination.c_str(), FALSE))
-                return Fail(GetLastError(), L"CopyFile", destination, __LINE__);
-        }
-    }
-    return true;
+bool InstallSelectedAddOns() {
+    std::vector<AddOnChange> plan = PlanChanges();
+    if (!CheckBeforeReplacing(plan)) return false;
+    return AddOnReplacement(std::move(plan)).Apply();
 }
 
 }  // namespace kefo

@@ -66,29 +66,32 @@ bool WillBeCopied(const AddOnRecord& addOn) {
     return addOn.matchIndex < InstalledCount() && !IsOlderThanInstalled(addOn);
 }
 
-bool WillBeReplaced(std::uint32_t index) {
-    if (index >= InstalledCount()) return false;
+namespace {
+
+bool Replaces(const AddOnRecord& addOn, std::uint32_t index) {
     const AddOnRecord& installed = g_installer.installedAddOns[index];
-    if (!installed.selected) return false;
     // Several installed records of one name all answer to the same
     // distribution add-on, though it names only the last.
-    const std::wstring name = FieldText(installed.displayName);
-    for (std::uint32_t i = 0; i < DistributionCount(); ++i) {
-        const AddOnRecord& addOn = g_installer.distributionAddOns[i];
-        if (addOn.matched && WillBeCopied(addOn) &&
-            (addOn.matchIndex == index || SameName(FieldText(addOn.displayName), name)))
-            return true;
-    }
+    return installed.selected && addOn.matched && WillBeCopied(addOn) &&
+           (addOn.matchIndex == index ||
+            SameName(FieldText(addOn.displayName), FieldText(installed.displayName)));
+}
+
+}  // namespace
+
+bool WillBeReplaced(std::uint32_t index) {
+    if (index >= InstalledCount()) return false;
+    for (std::uint32_t i = 0; i < DistributionCount(); ++i)
+        if (Replaces(g_installer.distributionAddOns[i], index)) return true;
     return false;
 }
 
-bool WillBeRemoved(const std::wstring& name) {
-    for (std::uint32_t i = 0; i < InstalledCount(); ++i) {
-        if (!WillBeReplaced(i)) continue;
-        for (const std::wstring& file : FilesOf(g_installer.installedAddOns[i]))
-            if (SameName(file, name)) return true;
-    }
-    return false;
+std::vector<std::uint32_t> ReplacedBy(std::uint32_t index) {
+    std::vector<std::uint32_t> replaced;
+    if (index >= DistributionCount()) return replaced;
+    for (std::uint32_t i = 0; i < InstalledCount(); ++i)
+        if (Replaces(g_installer.distributionAddOns[index], i)) replaced.push_back(i);
+    return replaced;
 }
 
 }  // namespace kefo

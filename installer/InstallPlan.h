@@ -36,8 +36,8 @@ bool WillBeCopied(const AddOnRecord& addOn);
 // marks alone never remove an add-on without its successor.
 bool WillBeReplaced(std::uint32_t index);
 
-// True when a file of this name in the add-ons folder belongs to an
-// installed add-on that is deleted.
-bool WillBeRemoved(const std::wstring& name);
+// The installed add-ons (by index, in list order) that the distribution
+// add-on at index replaces: none when it is not copied.
+std::vector<std::uint32_t> ReplacedBy(std::uint32_t index);
 
 }  // namespace kefo

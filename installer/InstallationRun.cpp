@@ -93,9 +93,7 @@ void RunInstallation(HWND page) {
         g_boldFont = std::move(bold);
     }
 
-    // Nothing is deleted unless everything can then be copied.
-    const bool ok = EnsureAddOnsFolder() && CheckBeforeReplacing() && RemoveReplacedAddOns() &&
-                    CopySelectedAddOns();
+    const bool ok = EnsureAddOnsFolder() && InstallSelectedAddOns();
 
     g_installer.installing = false;
     SetFont(label, pageFont);

@@ -34,11 +34,19 @@ int ShowInstallerMessage(const wchar_t* text, UINT type) {
     return g_messageBox(g_installer.wizardWindow, text ? text : L"", caption.c_str(), type);
 }
 
-void ReportUnexpectedError(const ErrorRecordW& error) {
+int ReportUnexpectedError(const ErrorRecordW& error, UINT type) {
     const std::wstring text =
         FormatInstallerString(IDS_UNEXPECTED_ERROR, error.code, FieldText(error.function),
                               FieldText(error.argument), TrimmedText(FieldText(error.text)));
-    ShowInstallerMessage(text.c_str(), MB_OK | MB_ICONHAND);
+    return ShowInstallerMessage(text.c_str(), type);
+}
+
+bool AskToRetryFileInUse(const std::wstring& path, DWORD code) {
+    const std::wstring text =
+        FormatInstallerString(IDS_DELETE_FAILED, path, code, SystemErrorText(code));
+    // No limit on the retries: the user may need several attempts to close
+    // whatever holds the file, and Cancel always ends it.
+    return ShowInstallerMessage(text.c_str(), MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDRETRY;
 }
 
 void ReportSystemFailure(DWORD code, const wchar_t* function, const wchar_t* argument) {

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "support/ErrorRecordW.h"
 
 namespace kefo {
@@ -21,8 +23,14 @@ namespace kefo {
 int ShowInstallerMessage(const wchar_t* text, UINT type);
 
 // The unexpected-error message, with the error icon, from a filled record:
-// its code, failed call, argument and the code's text.
-void ReportUnexpectedError(const ErrorRecordW& error);
+// its code, failed call, argument and the code's text. Where a failure can
+// be retried the caller asks for other buttons; the button pressed.
+int ReportUnexpectedError(const ErrorRecordW& error, UINT type = MB_OK | MB_ICONHAND);
+
+// The file-in-use question for a file that could not be deleted or replaced
+// because another program holds it (or access was denied): the path, the
+// code and its system text, Retry and Cancel. True on Retry.
+bool AskToRetryFileInUse(const std::wstring& path, DWORD code);
 
 // The same message for a call that failed outside the error records: the
 // code's system text is looked up here (empty when the system has none).

@@ -5,8 +5,12 @@
 
 #include "installer/InstallerState.h"
 #include "installer/Wizard.h"
+#include "support/SystemLibrary.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The program runs with administrator rights, often from a downloads
+    // folder: no DLL lying beside it may ever be loaded.
+    kefo::RestrictDllSearch();
     kefo::g_installer.instance = instance;
     kefo::RunWizard();
     return 0;

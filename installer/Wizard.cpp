@@ -4,9 +4,11 @@
 
 #include <commctrl.h>
 
+#include "installer/InstallerMessages.h"
 #include "installer/InstallerState.h"
 #include "installer/WizardPages.h"
 #include "installer/resource.h"
+#include "support/SystemLibrary.h"
 
 namespace kefo {
 namespace {
@@ -69,8 +71,19 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) noexcept {
 }  // namespace
 
 void RunWizard() noexcept {
+    // The common controls are not one of the system's known DLLs, so they
+    // are not imported but loaded from the system folder (the manifest's
+    // side-by-side reference still picks version 6).
+    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    using ShowSheet = INT_PTR(WINAPI*)(LPCPROPSHEETHEADERW);
+    const auto initControls = SystemFunction<InitControls>(L"comctl32.dll", "InitCommonControlsEx");
+    const auto showSheet = SystemFunction<ShowSheet>(L"comctl32.dll", "PropertySheetW");
+    if (initControls == nullptr || showSheet == nullptr) {
+        ReportSystemFailure(GetLastError(), L"LoadLibrary", L"comctl32.dll");
+        return;
+    }
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&classes);
+    initControls(&classes);
 
     PROPSHEETPAGEW pages[kPageCount] = {};
     for (int i = 0; i < kPageCount; ++i) {
@@ -90,7 +103,7 @@ void RunWizard() noexcept {
     sheet.nStartPage = 0;
     sheet.ppsp = pages;
     sheet.pfnCallback = &SheetCallback;
-    PropertySheetW(&sheet);
+    showSheet(&sheet);
 
     // A sheet that ended before it was ever activated leaves its hook behind.
     RemoveCentringHook();

@@ -6,6 +6,7 @@
 
 #include "support/BoundedText.h"
 #include "support/CallSiteMarker.h"
+#include "support/SystemLibrary.h"
 #include "support/UniqueHandle.h"
 
 namespace kefo {
@@ -63,8 +64,13 @@ bool DirectShowText(ErrorRecordW& record) noexcept {
 }
 
 void MultimediaText(ErrorRecordW& record) noexcept {
+    // The multimedia library is not imported: it is taken from the system
+    // folder when a text is first needed (see SystemLibrary.h).
+    using WaveOutErrorText = MMRESULT(WINAPI*)(MMRESULT, LPWSTR, UINT);
+    static const auto errorText =
+        SystemFunction<WaveOutErrorText>(L"winmm.dll", "waveOutGetErrorTextW");
     wchar_t buffer[256] = {};
-    if (waveOutGetErrorTextW(record.code, buffer, 256) == MMSYSERR_NOERROR) {
+    if (errorText != nullptr && errorText(record.code, buffer, 256) == MMSYSERR_NOERROR) {
         buffer[255] = L'\0';
         CopyCut(record.text, buffer);
         return;

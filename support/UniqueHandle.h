@@ -107,15 +107,25 @@ struct GdiSelectionTraits {
     static void Close(const Handle& handle) noexcept { SelectObject(handle.dc, handle.previous); }
 };
 
+// File handles from CreateFile are empty when INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsEmpty(Handle handle) noexcept { return handle == INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) noexcept { CloseHandle(handle); }
+};
+
 using UniqueHKey = UniqueHandle<NullEmptyTraits<HKEY, &RegCloseKey>>;
 using UniqueHModule = UniqueHandle<NullEmptyTraits<HMODULE, &FreeLibrary>>;
 using UniqueHBitmap = UniqueHandle<NullEmptyTraits<HBITMAP, &DeleteObject>>;
 using UniqueHFont = UniqueHandle<NullEmptyTraits<HFONT, &DeleteObject>>;
 using UniqueHBrush = UniqueHandle<NullEmptyTraits<HBRUSH, &DeleteObject>>;
+using UniqueHPen = UniqueHandle<NullEmptyTraits<HPEN, &DeleteObject>>;
 using UniqueHGdiObject = UniqueHandle<NullEmptyTraits<HGDIOBJ, &DeleteObject>>;
 using UniqueHDC = UniqueHandle<NullEmptyTraits<HDC, &DeleteDC>>;  // CreateDC, CreateCompatibleDC
 using UniqueHLocal = UniqueHandle<NullEmptyTraits<HLOCAL, &LocalFree>>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueFile = UniqueHandle<FileHandleTraits>;    // CreateFile
 using UniqueWindowDC = UniqueHandle<WindowDCTraits>;  // GetDC, GetWindowDC
 using UniqueSelection = UniqueHandle<GdiSelectionTraits>;
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AddOnTestSupport.h"
@@ -124,6 +125,36 @@ TEST_F(AddOnScan, QueriesOfBuiltDlls) {
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find(L"in the \"LoadLibrary(" + text + L")\" function"), std::wstring::npos)
         << texts[0];
+}
+
+// A DLL another program holds without sharing (a running host) cannot be
+// read: Retry after it is let go lists it, Cancel skips it.
+HANDLE g_held = INVALID_HANDLE_VALUE;
+int WINAPI LetGoOnRetry(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    const int answer = installer_tests::ScriptedBox(owner, text, caption, type);
+    if (answer == IDRETRY) CloseHandle(std::exchange(g_held, INVALID_HANDLE_VALUE));
+    return answer;
+}
+
+TEST_F(AddOnScan, HeldDllIsListedAfterRetry) {
+    const std::wstring path = folder_.Path() + L"Held.dll";
+    installer_tests::PutBuiltDll(folder_.Path(), L"Held.dll", L"KEFO_iTunes.dll");
+    kefo::SetMessageBoxFunction(&LetGoOnRetry);
+    kefo::AddOnRecord record;
+    for (const int answer : {IDCANCEL, IDRETRY}) {
+        g_held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(g_held, INVALID_HANDLE_VALUE);
+        g_answers = {answer};
+        EXPECT_EQ(Query(path, record), answer == IDRETRY);
+        ASSERT_EQ(g_boxes.size(), 1u);
+        EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONHAND));
+        EXPECT_EQ(installer_tests::TakeBoxTexts()[0].find(
+                      L"Unexpected error 32 in the \"LoadLibrary(" + path),
+                  0u);
+        if (g_held != INVALID_HANDLE_VALUE)
+            CloseHandle(std::exchange(g_held, INVALID_HANDLE_VALUE));
+    }
+    EXPECT_NE(record.displayName[0], L'\0');
 }
 
 TEST_F(AddOnScan, ScriptedAnswers) {

@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "InstallerTestSupport.h"
+#include "installer/FileCalls.h"
 #include "installer/InstallerText.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
@@ -20,13 +24,7 @@ namespace {
 using installer_tests::g_boxes;
 using kefo::g_installer;
 
-struct FileTraits {
-    using Handle = HANDLE;
-    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsEmpty(Handle handle) noexcept { return handle == INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) noexcept { CloseHandle(handle); }
-};
-using UniqueFile = kefo::UniqueHandle<FileTraits>;
+using kefo::UniqueFile;
 using UniqueWindow = kefo::UniqueHandle<kefo::NullEmptyTraits<HWND, &DestroyWindow>>;
 
 std::deque<int> g_answers;             // given to the boxes in turn; OK when none is left
@@ -102,7 +100,7 @@ protected:
     // A record with its files on disk, each holding "<list>:<name>". Files:
     // the DLL, the help file ("" for none), then the companion files.
     kefo::AddOnRecord& Add(bool installed, const wchar_t* name, std::uint32_t version,
-                           std::initializer_list<const wchar_t*> files) {
+                           const std::vector<const wchar_t*>& files) {
         kefo::AddOnRecord* list =
             installed ? g_installer.installedAddOns : g_installer.distributionAddOns;
         std::uint32_t& count =
@@ -111,7 +109,7 @@ protected:
         kefo::CopyCut(addOn.displayName, name);
         addOn.version = version;
         addOn.selected = installed ? 0 : 1;
-        const wchar_t* const* file = files.begin();
+        const wchar_t* const* file = files.data();
         kefo::CopyCut(addOn.fileName, file[0]);
         if (files.size() > 1) kefo::CopyCut(addOn.helpFile, file[1]);
         for (std::size_t i = 2; i < files.size(); ++i)
@@ -131,6 +129,18 @@ protected:
     }
     std::string Installed(const wchar_t* name) const { return Content(addOns_ + name); }
 
+    // Every file in the add-ons folder with its content, read-only or not.
+    using Files = std::map<std::wstring, std::string>;
+    Files Listing() const {
+        Files files;
+        WIN32_FIND_DATAW found;
+        kefo::UniqueFindHandle find(FindFirstFileW((addOns_ + L"*").c_str(), &found));
+        for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found))
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                files[found.cFileName] = Content(addOns_ + found.cFileName);
+        return files;
+    }
+
     // The one box shown, its text; every box has the wizard as owner and the caption.
     static std::wstring Box(UINT type = MB_OK | MB_ICONHAND) {
         EXPECT_EQ(g_boxes.size(), 1u);
@@ -146,99 +156,303 @@ protected:
     std::wstring root_, dist_, addOns_;
 };
 
-TEST_F(FileInstallation, CopiesSelectedAddOnsWithTheirFilesOnly) {
+TEST_F(FileInstallation, CopiesSelectedAddOnsAndRemovesOnlyWhatTheyReplace) {
     kefo::AddOnRecord& a = Add(false, L"A", 0x10001, {L"A.dll", L"A.chm", L"A1.dat", L"A2.dat"});
     kefo::CopyCut(a.companionFiles[2], L"A3.dat");  // beyond the count: not the add-on's
     Put(dist_ + L"A3.dat", "x");
     Add(false, L"B", 0x10000, {L"B.dll", L""}).selected = 0;
     Add(true, L"C", 0x10002, {L"C.dll"});
     Replace(Add(false, L"C", 0x10001, {L"C.dll"}), 0);  // older: never copied
-    ASSERT_TRUE(kefo::CopySelectedAddOns());
+    Add(true, L"X", 0x10000, {L"X.dll", L"X.chm", L"X1.dat", L"..\\outside.dat"});
+    ASSERT_TRUE(DeleteFileW((addOns_ + L"X.chm").c_str()));  // already gone counts as removed
+    Put(root_ + L"\\host\\outside.dat", "keep");
+    Add(true, L"Y", 0x10000, {L"Y.dll"});
+    Add(true, L"y", 0x10000, {L"Y2.dll"});  // same name; its counterpart is unchecked
+    Replace(Add(false, L"X", 0x10001, {L"X.dll"}), 1);
+    Add(false, L"W", 0x10000, {L"W.dll", L"", L"X1.dat"});  // brings what X leaves
+    kefo::AddOnRecord& y = Add(false, L"Y", 0x10001, {L"Y.dll"});
+    Replace(y, 2);
+    Replace(y, 3);
+    y.selected = 0;
+    g_installer.installedAddOns[3].selected = 0;  // only the last match follows the box
+    ASSERT_TRUE(kefo::InstallSelectedAddOns());
     EXPECT_TRUE(g_boxes.empty());
-    for (const wchar_t* name : {L"A.dll", L"A.chm", L"A1.dat", L"A2.dat"})
-        EXPECT_EQ(Installed(name), Tag(false, name));
-    EXPECT_EQ(Installed(L"A3.dat"), "-");
-    EXPECT_EQ(Installed(L"B.dll"), "-");
-    EXPECT_EQ(Installed(L"C.dll"), "old:C.dll");
+    EXPECT_EQ(Listing(), (Files{{L"A.dll", "new:A.dll"},
+                                {L"A.chm", "new:A.chm"},
+                                {L"A1.dat", "new:A1.dat"},
+                                {L"A2.dat", "new:A2.dat"},
+                                {L"C.dll", "old:C.dll"},
+                                {L"W.dll", "new:W.dll"},
+                                {L"X.dll", "new:X.dll"},
+                                {L"X1.dat", "new:X1.dat"},
+                                {L"Y.dll", "old:Y.dll"},
+                                {L"Y2.dll", "old:Y2.dll"}}));
+    EXPECT_EQ(Content(root_ + L"\\host\\outside.dat"), "keep");
 
-    // A copy that fails stops there, citing the destination.
+    // A file that is not in the distribution fails before anything changes.
     ASSERT_TRUE(DeleteFileW((dist_ + L"A1.dat").c_str()));
-    ASSERT_TRUE(DeleteFileW((addOns_ + L"A2.dat").c_str()));
-    EXPECT_FALSE(kefo::CopySelectedAddOns());
-    EXPECT_EQ(Installed(L"A2.dat"), "-");
+    const Files before = Listing();
+    EXPECT_FALSE(kefo::InstallSelectedAddOns());
+    EXPECT_EQ(Listing(), before);
     EXPECT_EQ(Box(), kefo::FormatInstallerString(IDS_UNEXPECTED_ERROR, ERROR_FILE_NOT_FOUND,
                                                  L"CopyFile", addOns_ + L"A1.dat",
                                                  kefo::SystemErrorText(ERROR_FILE_NOT_FOUND)));
 }
 
-TEST_F(FileInstallation, RemovesOnlyAddOnsThatAreReplaced) {
-    Add(true, L"X", 0x10000, {L"X.dll", L"X.chm", L"X1.dat", L"..\\outside.dat"});
-    ASSERT_TRUE(DeleteFileW((addOns_ + L"X.chm").c_str()));  // already gone counts as deleted
-    Put(root_ + L"\\host\\outside.dat", "keep");
-    Add(true, L"Y", 0x10000, {L"Y.dll"});
-    Add(true, L"y", 0x10000, {L"Y2.dll"});  // same name; its counterpart is unchecked
-    Add(true, L"Z", 0x10000, {L"Z.dll"});
-    Replace(Add(false, L"X", 0x10001, {L"X.dll"}), 0);
-    kefo::AddOnRecord& y = Add(false, L"Y", 0x10001, {L"Y.dll"});
-    Replace(y, 1);
-    Replace(y, 2);
-    y.selected = 0;
-    g_installer.installedAddOns[2].selected = 0;  // only the last match follows the box
-    ASSERT_TRUE(kefo::RemoveReplacedAddOns());
-    EXPECT_TRUE(g_boxes.empty());
-    for (const wchar_t* name : {L"X.dll", L"X.chm", L"X1.dat"}) EXPECT_EQ(Installed(name), "-");
-    EXPECT_EQ(Content(root_ + L"\\host\\outside.dat"), "keep");
-    EXPECT_EQ(Installed(L"Y.dll"), "old:Y.dll");
-    EXPECT_EQ(Installed(L"Y2.dll"), "old:Y2.dll");
-    EXPECT_EQ(Installed(L"Z.dll"), "old:Z.dll");
-}
-
-TEST_F(FileInstallation, ReadOnlyFileIsDeletedOnlyOnYes) {
-    const std::wstring path = addOns_ + L"R.dll";
-    Put(path, "r");
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    const std::wstring question = kefo::FormatInstallerString(IDS_CONFIRM_OVERWRITE_READONLY, path);
+TEST_F(FileInstallation, ReadOnlyAndHeldFilesAreAskedAboutFirst) {
+    Add(true, L"R", 0x10000, {L"R.dll", L"R.chm"});
+    Replace(Add(false, L"R", 0x10001, {L"R.dll", L"R.chm"}), 0);
+    const std::wstring dll = addOns_ + L"R.dll", help = addOns_ + L"R.chm";
+    ASSERT_TRUE(SetFileAttributesW(dll.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::wstring question = kefo::FormatInstallerString(IDS_CONFIRM_OVERWRITE_READONLY, dll);
     g_answers = {IDNO};
-    EXPECT_FALSE(kefo::DeleteFileWithPrompts(path.c_str()));
+    EXPECT_FALSE(kefo::InstallSelectedAddOns());
     EXPECT_EQ(Box(MB_YESNO | MB_ICONQUESTION), question);
-    EXPECT_EQ(Content(path), "r");
-    g_answers = {IDYES};
-    EXPECT_TRUE(kefo::DeleteFileWithPrompts(path.c_str()));
-    EXPECT_EQ(Box(MB_YESNO | MB_ICONQUESTION), question);
-    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Installed(L"R.dll"), "old:R.dll");
 
-    // Missing files and folders need no deleting; a folder is never deleted.
-    EXPECT_TRUE(kefo::DeleteFileWithPrompts(path.c_str()));
-    EXPECT_TRUE(kefo::DeleteFileWithPrompts((root_ + L"\\none\\R.dll").c_str()));
-    EXPECT_TRUE(g_boxes.empty());
-    EXPECT_FALSE(kefo::DeleteFileWithPrompts(dist_.c_str()));
-    EXPECT_NE(Box().find(L"DeleteFile(" + dist_ + L")"), std::wstring::npos);
-}
-
-TEST_F(FileInstallation, FileInUseIsRetriedUntilReleasedOrCancelled) {
-    const std::wstring path = addOns_ + L"L.dll";
-    Put(path, "l");
-    UniqueFile lock(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    // Held open without sharing, as a running host may hold it: Retry
+    // until it is let go, or Cancel with nothing changed.
+    UniqueFile lock(CreateFileW(help.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
-    g_answers = {IDRETRY, IDCANCEL};
-    EXPECT_FALSE(kefo::DeleteFileWithPrompts(path.c_str()));
-    ASSERT_EQ(g_boxes.size(), 2u);
-    const std::wstring text =
-        kefo::FormatInstallerString(IDS_DELETE_FAILED, path, ERROR_SHARING_VIOLATION,
+    g_answers = {IDYES, IDRETRY, IDCANCEL};
+    EXPECT_FALSE(kefo::InstallSelectedAddOns());
+    ASSERT_EQ(g_boxes.size(), 3u);
+    const std::wstring inUse =
+        kefo::FormatInstallerString(IDS_DELETE_FAILED, help, ERROR_SHARING_VIOLATION,
                                     kefo::SystemErrorText(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(g_boxes[0].text, text);
-    EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONEXCLAMATION));
-    EXPECT_EQ(Content(path), "-");  // still locked, still there
+    EXPECT_EQ(g_boxes[1].text, inUse);
+    EXPECT_EQ(g_boxes[1].type, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONEXCLAMATION));
+    EXPECT_TRUE(GetFileAttributesW(dll.c_str()) & FILE_ATTRIBUTE_READONLY);
+    lock.Reset();
+    EXPECT_EQ(Installed(L"R.chm"), "old:R.chm");
 
     g_boxes.clear();
-    g_answers = {IDRETRY, IDRETRY};
+    lock.Reset(CreateFileW(help.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    g_answers = {IDYES, IDRETRY, IDRETRY};
     g_beforeAnswer = [&] {
-        if (g_boxes.size() == 2) lock.Reset();
+        if (g_boxes.size() == 3) lock.Reset();
     };
-    EXPECT_TRUE(kefo::DeleteFileWithPrompts(path.c_str()));
-    EXPECT_EQ(g_boxes.size(), 2u);
-    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(kefo::InstallSelectedAddOns());
+    EXPECT_EQ(g_boxes.size(), 3u);
+    EXPECT_EQ(Listing(), (Files{{L"R.dll", "new:R.dll"}, {L"R.chm", "new:R.chm"}}));
+
+    // A folder in the way is never removed.
+    ASSERT_TRUE(DeleteFileW(help.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(help.c_str(), nullptr));
+    g_boxes.clear();
+    EXPECT_FALSE(kefo::InstallSelectedAddOns());
+    EXPECT_NE(Box().find(L"DeleteFile(" + help + L")"), std::wstring::npos);
+    EXPECT_EQ(Installed(L"R.dll"), "new:R.dll");
 }
+
+// ---------------------------------------------------------------------------
+// Fault injection: every file call of a whole installation fails in turn,
+// and every question is answered No or Cancel in turn. After each run every
+// add-on is its complete old or its complete new set of files, byte for
+// byte, with nothing else left in the folder.
+
+struct Faults {
+    static inline kefo::FileCalls real{};
+    static inline int calls = 0, failAt = 0;
+    static inline DWORD code = ERROR_DISK_FULL;
+    static bool Fails() {
+        if (++calls != failAt) return false;
+        SetLastError(code);
+        return true;
+    }
+    static DWORD WINAPI GetAttributes(LPCWSTR p) {
+        return Fails() ? INVALID_FILE_ATTRIBUTES : real.getAttributes(p);
+    }
+    static BOOL WINAPI SetAttributes(LPCWSTR p, DWORD a) {
+        return Fails() ? FALSE : real.setAttributes(p, a);
+    }
+    static BOOL WINAPI Delete(LPCWSTR p) { return Fails() ? FALSE : real.deleteFile(p); }
+    static BOOL WINAPI Move(LPCWSTR f, LPCWSTR t, DWORD x) {
+        return Fails() ? FALSE : real.moveFile(f, t, x);
+    }
+    static BOOL WINAPI Copy(LPCWSTR f, LPCWSTR t, BOOL x) {
+        if (!Fails()) return real.copyFile(f, t, x);
+        // A full disk leaves part of the copy behind.
+        Put(t, "part");
+        SetLastError(code);
+        return FALSE;
+    }
+    static HANDLE WINAPI Open(LPCWSTR p) {
+        return Fails() ? INVALID_HANDLE_VALUE : real.openForDelete(p);
+    }
+    static BOOL WINAPI Mark(HANDLE h, BOOL r) { return Fails() ? FALSE : real.markForDelete(h, r); }
+};
+
+// One add-on as the test sees it: the files it has installed and in the
+// distribution ("" for none).
+struct Scenario {
+    const char* name;
+    std::vector<std::vector<const wchar_t*>> oldFiles, newFiles;
+};
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
+
+class FaultInjection : public FileInstallation, public testing::WithParamInterface<Scenario> {
+protected:
+    // The scenario's folders: installed add-ons marked for replacing by the
+    // distribution add-on of the same name, read-only files and a file held
+    // open as given.
+    void Prepare() {
+        RemoveTree(root_);
+        CreateDirectoryW(root_.c_str(), nullptr);
+        for (const std::wstring& folder : {dist_, root_ + L"\\host", addOns_})
+            CreateDirectoryW(folder.c_str(), nullptr);
+        g_installer.installedCount = g_installer.distributionCount = 0;
+        for (auto& record : g_installer.installedAddOns) record = {};
+        for (auto& record : g_installer.distributionAddOns) record = {};
+        const Scenario& s = GetParam();
+        std::vector<int> installedIndex;
+        for (std::size_t a = 0; a < s.oldFiles.size(); ++a) {
+            installedIndex.push_back(-1);
+            if (s.oldFiles[a].empty()) continue;
+            installedIndex.back() = static_cast<int>(g_installer.installedCount);
+            Add(true, Name(a).c_str(), 0x10000, s.oldFiles[a]);
+        }
+        for (std::size_t a = 0; a < s.newFiles.size(); ++a) {
+            if (s.newFiles[a].empty()) continue;
+            kefo::AddOnRecord& d = Add(false, Name(a).c_str(), 0x10001, s.newFiles[a]);
+            if (installedIndex[a] >= 0) Replace(d, static_cast<std::uint32_t>(installedIndex[a]));
+        }
+        for (const auto& files : s.oldFiles)
+            for (const wchar_t* f : files)
+                if (f[0] == L'r')
+                    SetFileAttributesW((addOns_ + f).c_str(), FILE_ATTRIBUTE_READONLY);
+        // A file whose name starts with "h" is held open, as by the host.
+        for (const auto& files : s.oldFiles)
+            for (const wchar_t* f : files)
+                if (f[0] == L'h')
+                    held_.Reset(CreateFileW((addOns_ + f).c_str(), GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    }
+    static std::wstring Name(std::size_t a) { return L"AddOn" + std::to_wstring(a); }
+
+    // The answers: Yes or Retry to the first questions, No or Cancel to the
+    // one numbered refuseAt (from 1; 0: none). Retry lets the held file go.
+    static int WINAPI Answer(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+        installer_tests::RecordBox(owner, text, caption, type);
+        const bool question = (type & MB_TYPEMASK) != MB_OK;
+        if (!question) return IDOK;
+        const bool refuse = ++questions_ == refuseAt_;
+        if ((type & MB_TYPEMASK) == MB_YESNO) return refuse ? IDNO : IDYES;
+        if (!refuse) self_->held_.Reset();
+        return refuse ? IDCANCEL : IDRETRY;
+    }
+
+    // Runs one installation; whether it succeeded.
+    bool Run(int failAt, int refuseAt) {
+        Prepare();
+        g_boxes.clear();
+        Faults::calls = questions_ = 0;
+        Faults::failAt = failAt;
+        refuseAt_ = refuseAt;
+        self_ = this;
+        kefo::SetMessageBoxFunction(&Answer);
+        const kefo::FileCalls faulty = {
+            &Faults::GetAttributes, &Faults::SetAttributes, &Faults::Delete, &Faults::Move,
+            &Faults::Copy,          &Faults::Open,          &Faults::Mark};
+        Faults::real = kefo::SetFileCalls(&faulty);
+        const bool ok = kefo::InstallSelectedAddOns();
+        kefo::SetFileCalls(nullptr);
+        held_.Reset();
+        return ok;
+    }
+
+    // Checks that each add-on is complete, old or new, and nothing else is
+    // there; how many are new.
+    std::size_t CheckEachAddOnComplete() {
+        const Scenario& s = GetParam();
+        Files left = Listing();
+        std::size_t replaced = 0;
+        for (std::size_t a = 0; a < s.oldFiles.size(); ++a) {
+            Files oldSet, newSet, found;
+            for (const wchar_t* f : s.oldFiles[a])
+                if (*f) oldSet[f] = Tag(true, f);
+            for (const wchar_t* f : s.newFiles[a])
+                if (*f) newSet[f] = Tag(false, f);
+            for (const auto* set : {&oldSet, &newSet})
+                for (const auto& file : *set)
+                    if (left.count(file.first)) found[file.first] = left[file.first];
+            for (const auto& file : found) left.erase(file.first);
+            EXPECT_TRUE(found == oldSet || found == newSet) << Name(a).c_str();
+            replaced += !newSet.empty() && found == newSet;
+        }
+        EXPECT_TRUE(left.empty()) << "left behind: " << left.size() << " files";
+        return replaced;
+    }
+
+    UniqueFile held_;
+    static inline int questions_ = 0, refuseAt_ = 0;
+    static inline FaultInjection* self_ = nullptr;
+};
+
+TEST_P(FaultInjection, EveryAddOnStaysCompleteWhateverFails) {
+    Faults::code = ERROR_DISK_FULL;
+    std::size_t copied = 0;
+    for (const auto& files : GetParam().newFiles) copied += !files.empty();
+    ASSERT_TRUE(Run(0, 0));
+    EXPECT_EQ(CheckEachAddOnComplete(), copied);
+    const int calls = Faults::calls, questions = questions_;
+    std::printf("%s: %d file calls and %d questions, each failed or refused in turn\n",
+                GetParam().name, calls, questions);
+
+    for (int n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("call " + std::to_string(n) + " fails");
+        EXPECT_FALSE(Run(n, 0));
+        EXPECT_EQ(CheckEachAddOnComplete(), 0u);
+        ASSERT_FALSE(g_boxes.empty());
+        EXPECT_EQ(g_boxes.back().type, static_cast<UINT>(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(g_boxes.back().text.find(L"Unexpected error 112 in the \""), 0u);
+    }
+    for (int q = 1; q <= questions; ++q) {
+        SCOPED_TRACE("question " + std::to_string(q) + " refused");
+        EXPECT_FALSE(Run(0, q));
+        EXPECT_EQ(CheckEachAddOnComplete(), 0u);
+        EXPECT_EQ(g_boxes.size(), static_cast<std::size_t>(q)) << "nothing told after a refusal";
+    }
+    // A file found in use part-way: the question again, Retry goes on and
+    // Cancel undoes everything (calls that cannot be retried fail as above).
+    Faults::code = ERROR_SHARING_VIOLATION;
+    for (const int refuse : {0, questions + 1}) {
+        int installed = 0;
+        for (int n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("call " + std::to_string(n) + " finds the file in use" +
+                         (refuse ? ", Cancel" : ", Retry"));
+            const bool ok = Run(n, refuse);
+            installed += ok;
+            EXPECT_EQ(CheckEachAddOnComplete(), ok ? copied : 0u);
+        }
+        std::printf(
+            "%s: a file in use at each call in turn, %s: %d installed, %d left as they were\n",
+            GetParam().name, refuse ? "Cancel" : "Retry", installed, calls - installed);
+    }
+    Faults::code = ERROR_DISK_FULL;
+}
+
+// "r..." files are read-only, "h..." held open by another program.
+INSTANTIATE_TEST_SUITE_P(
+    Installations, FaultInjection,
+    testing::Values(
+        Scenario{"OneAddOn", {{L"A.dll", L"A.chm", L"rA1.dat"}}, {{L"A.dll", L"A.chm", L"A2.dat"}}},
+        // The same version replaced on Yes beside a read-only installed
+        // add-on, a new one, one held open and one left alone.
+        Scenario{"SeveralAddOns",
+                 {{L"KEFO_AnalyzerEQ.dll", L"KEFO_AnalyzerEQ.chm"},
+                  {L"rKEFO_iTunes.dll"},
+                  {},
+                  {L"hM.dll", L"M.chm"},
+                  {L"Z.dll"}},
+                 {{L"KEFO_AnalyzerEQ.dll", L"KEFO_AnalyzerEQ.chm"},
+                  {L"rKEFO_iTunes.dll", L""},
+                  {L"KEFO_DigitalMixer.dll"},
+                  {L"hM.dll", L"M.chm", L"M1.dat"},
+                  {}}}),
+    [](const testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // The whole run on a real Install Process page, inside a stand-in sheet with

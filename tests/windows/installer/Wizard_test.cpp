@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -374,6 +375,109 @@ TEST(InstallerProgram, WithoutHostSaysSoAndExitsWithZero) {
     DWORD exitCode = 1;
     GetExitCodeProcess(process.hProcess, &exitCode);
     EXPECT_EQ(exitCode, 0u);
+}
+
+// A folder in the temporary folder, emptied first and removed afterwards.
+struct ScratchFolder {
+    explicit ScratchFolder(const wchar_t* name) {
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        path = std::wstring(temp) + name + L"\\";
+        Clear();
+        CreateDirectoryW(path.c_str(), nullptr);
+    }
+    ~ScratchFolder() {
+        Clear();
+        RemoveDirectoryW(path.c_str());
+    }
+    void Clear() const {
+        WIN32_FIND_DATAW found;
+        kefo::UniqueFindHandle find(FindFirstFileW((path + L"*").c_str(), &found));
+        for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found))
+            DeleteFileW((path + found.cFileName).c_str());
+    }
+    bool Has(const std::wstring& name) const {
+        return GetFileAttributesW((path + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::wstring path;
+};
+
+// Runs a program, answers the boxes it shows with OK, and waits for its end.
+DWORD RunAnsweringBoxes(const std::wstring& program) {
+    std::wstring line = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return GetLastError();
+    const kefo::UniqueHandle<kefo::NullEmptyTraits<HANDLE, &CloseHandle>> owned(process.hProcess);
+    CloseHandle(process.hThread);
+    for (int poll = 0; poll < 1200; ++poll) {  // a bound, not a measure
+        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;
+        ProgramWindows found{process.dwProcessId, nullptr, nullptr};
+        EnumWindows(&FindProgramWindows, reinterpret_cast<LPARAM>(&found));
+        if (found.box) PostMessageW(found.box, WM_COMMAND, IDOK, 0);
+    }
+    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 99);
+    DWORD exitCode = 99;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    return exitCode;
+}
+
+// A recording DLL under the names of system DLLs that the installer uses,
+// beside the installer: none of them is ever loaded. A program that imports
+// them the ordinary way shows first whether the loader here would take a
+// DLL from a program's folder at all (where it would not, nothing can be
+// shown for that name).
+TEST(InstallerProgram, NoDllLyingBesideItIsLoaded) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, installer_tests::kProductKey);
+    const ScratchFolder folder(L"kefo_planting");
+    const wchar_t* const planted[] = {L"winmm.dll", L"comctl32.dll"};
+    auto plant = [&] {
+        folder.Clear();
+        for (const wchar_t* name : planted)
+            ASSERT_TRUE(CopyFileW(testing_paths::BesideTestExe(L"KEFO_Planted.dll").c_str(),
+                                  (folder.path + name).c_str(), FALSE));
+    };
+    // Wine prefers its own copies of system DLLs; told to prefer DLLs found
+    // on disk (for these two programs only), it searches as Windows does for
+    // DLLs that are not known DLLs.
+    const wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\";
+    for (const wchar_t* program : {L"control.exe", L"KEFO_Install.exe"})
+        for (const wchar_t* name : planted)
+            RegSetKeyValueW(HKEY_CURRENT_USER,
+                            (kAppDefaults + std::wstring(program) + L"\\DllOverrides").c_str(),
+                            std::wstring(name, wcslen(name) - 4).c_str(), REG_SZ, L"native,builtin",
+                            sizeof L"native,builtin");
+    struct Restore {
+        ~Restore() {
+            for (const wchar_t* program : {L"control.exe", L"KEFO_Install.exe"})
+                RegDeleteTreeW(HKEY_CURRENT_USER,
+                               (L"Software\\Wine\\AppDefaults\\" + std::wstring(program)).c_str());
+        }
+    } restore;
+    std::vector<std::wstring> shown;
+    plant();
+    ASSERT_TRUE(CopyFileW(testing_paths::BesideTestExe(L"KEFO_PlantingControl.exe").c_str(),
+                          (folder.path + L"control.exe").c_str(), FALSE));
+    RunAnsweringBoxes(folder.path + L"control.exe");
+    for (const wchar_t* name : planted)
+        if (folder.Has(name + std::wstring(L".loaded"))) shown.push_back(name);
+    for (const std::wstring& name : shown)
+        std::printf("this loader takes a planted %s from a program's folder\n",
+                    std::string(name.begin(), name.end()).c_str());
+    if (shown.empty()) GTEST_SKIP() << "this loader never takes these DLLs from a program's folder";
+
+    plant();
+    ASSERT_TRUE(CopyFileW(testing_paths::BesideTestExe(L"KEFO_Install.exe").c_str(),
+                          (folder.path + L"KEFO_Install.exe").c_str(), FALSE));
+    EXPECT_EQ(RunAnsweringBoxes(folder.path + L"KEFO_Install.exe"), 0u)
+        << "it says that no host is installed and ends";
+    for (const std::wstring& name : shown)
+        EXPECT_FALSE(folder.Has(name + L".loaded"))
+            << "planted " << std::string(name.begin(), name.end()) << " was loaded";
 }
 
 }  // namespace
