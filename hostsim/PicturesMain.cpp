@@ -69,7 +69,7 @@ int wmain(int argc, wchar_t** argv) {
     hostsim::DemoSignal signal = hostsim::MakeDemoSignal(kCentres, 2, 44100);
     signal.samples.resize(
         std::min(signal.samples.size(), static_cast<std::size_t>(signal.noiseFrames) * 2));
-    hostsim::WavAudio input{2, 44100, signal.samples}, played;
+    hostsim::WavAudio input{2, 44100, signal.samples, {}}, played;
     hostsim::EqualizerOptions options;
     options.gains = gains;
     hostsim::EqualizerRunReport report;

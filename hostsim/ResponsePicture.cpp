@@ -66,7 +66,7 @@ bool MeasureResponse(const std::wstring& addOnPath, const std::vector<float>& ga
     // The impulse in the middle: the linear-phase filter rings on both sides
     // of it once its delay is taken out.
     const int frames = 1 << 16;
-    WavAudio input{1, sampleRate, std::vector<float>(frames, 0.0f)}, output;
+    WavAudio input{1, sampleRate, std::vector<float>(frames, 0.0f), {}}, output;
     input.samples[frames / 2] = 1.0f;
     EqualizerOptions options;
     options.gains = gains;

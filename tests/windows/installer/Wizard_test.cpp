@@ -471,7 +471,7 @@ TEST(InstallerProgram, NoDllLyingBesideItIsLoaded) {
     if (shown.empty()) GTEST_SKIP() << "this loader never takes these DLLs from a program's folder";
 
     plant();
-    ASSERT_TRUE(CopyFileW(testing_paths::BesideTestExe(L"KEFO_Install.exe").c_str(),
+    ASSERT_TRUE(CopyFileW(testing_paths::BuiltFile(L"KEFO_Install.exe").c_str(),
                           (folder.path + L"KEFO_Install.exe").c_str(), FALSE));
     EXPECT_EQ(RunAnsweringBoxes(folder.path + L"KEFO_Install.exe"), 0u)
         << "it says that no host is installed and ends";
