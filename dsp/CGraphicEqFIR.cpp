@@ -288,6 +288,23 @@ void CGraphicEqFIR::SetFlat() noexcept {
     std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * (transformLength_ + 2) * channels_);
 }
 
+int CGraphicEqFIR::GetResponseLength() const noexcept {
+    KEFO_MARK_FILL();
+    return initialized_ ? (transformLength_ + 2) * channels_ : 0;
+}
+
+void CGraphicEqFIR::CopyResponse(double* destination) const noexcept {
+    KEFO_MARK_FILL();
+    if (!initialized_ || destination == nullptr) return;
+    std::memcpy(destination, response_.Get(), sizeof(double) * GetResponseLength());
+}
+
+void CGraphicEqFIR::LoadResponse(const double* source) noexcept {
+    KEFO_MARK_FILL();
+    if (!initialized_ || source == nullptr) return;
+    std::memcpy(response_.Get(), source, sizeof(double) * GetResponseLength());
+}
+
 bool CGraphicEqFIR::IsInitialized() const noexcept {
     KEFO_MARK_FILL();
     return initialized_ != 0;

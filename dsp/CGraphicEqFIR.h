@@ -72,6 +72,14 @@ public:
     // Unity gain: the filter becomes a pure delay of GetLatency() samples.
     void SetFlat() noexcept;
 
+    // The designed response H as values, so that a second object of the same
+    // configuration can design on another thread and hand H over whole:
+    // CopyResponse writes GetResponseLength() values, LoadResponse takes them
+    // (a copy, fit for the audio thread). Both need an initialised object.
+    int GetResponseLength() const noexcept;
+    void CopyResponse(double* destination) const noexcept;
+    void LoadResponse(const double* source) noexcept;
+
     bool IsInitialized() const noexcept;
 
     // Filters exactly GetBlockLength() interleaved samples in place. The
