@@ -74,11 +74,13 @@ public:
 
     // The designed response H as values, so that a second object of the same
     // configuration can design on another thread and hand H over whole:
-    // CopyResponse writes GetResponseLength() values, LoadResponse takes them
-    // (a copy, fit for the audio thread). Both need an initialised object.
+    // CopyResponse writes the GetResponseLength() values in use. ViewResponse
+    // makes the filter use such values where they lie, without a copy, until
+    // the next Init, SetGains, SetFlat or ViewResponse; the caller keeps them
+    // alive and unchanged that long. Both need an initialised object.
     int GetResponseLength() const noexcept;
     void CopyResponse(double* destination) const noexcept;
-    void LoadResponse(const double* source) noexcept;
+    void ViewResponse(const double* values) noexcept;
 
     bool IsInitialized() const noexcept;
 
@@ -126,6 +128,7 @@ private:
     HeapArray<double> fftTables_;    // transform tables: twiddles and cosines (N values)
     HeapArray<double> spectrum_;     // (N + 2) * channels: design scratch
     HeapArray<double> response_;     // H, unpacked spectrum layout
+    const double* responseView_;     // H lent by the caller instead; null = response_
     HeapArray<double> flat_;         // the response of a pure delay of Q - 1 frames
     HeapArray<double> gains_;        // per band: clamped gain in dB
     HeapArray<double> mids_;         // per band: mean of this and the previous gain

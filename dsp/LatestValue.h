@@ -52,8 +52,8 @@ private:
     static constexpr unsigned kFresh = 4u;  // the middle slot holds an unread value
 
     T slots_[3]{};
-    unsigned writeIndex_ = 0;         // the writer's only
-    unsigned readIndex_ = 1;          // the reader's only
+    unsigned writeIndex_ = 0;          // the writer's only
+    unsigned readIndex_ = 1;           // the reader's only
     std::atomic<unsigned> middle_{2};  // index of the middle slot, with kFresh
 };
 

@@ -36,6 +36,7 @@ void SharedGraphicEq::SetStartState(const float* gainsDb, int enabled) noexcept 
     KEFO_MARK();
     if (gainsDb) std::copy(gainsDb, gainsDb + bandCount_, state_.startGains);
     state_.startEnabled = enabled != 0 ? 1 : 0;
+    HandOver();
 }
 
 void SharedGraphicEq::SetGains(const float* gainsDb) noexcept {
@@ -133,7 +134,9 @@ int SharedGraphicEq::Prepare(int channels, int rate) noexcept {
         const State& state = latest.state;
         if (latest.format == format &&
             latest.response.size() == static_cast<std::size_t>(filter_.GetResponseLength())) {
-            filter_.LoadResponse(latest.response.data());
+            // Used where it lies: the slot stays the audio side's until the
+            // next handover is taken, here, before the next block.
+            filter_.ViewResponse(latest.response.data());
         } else {
             ApplyDesign(filter_, state);  // made for a format this filter no longer has
         }

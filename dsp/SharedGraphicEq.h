@@ -13,7 +13,9 @@
 // switch): the audio side designs it itself when it (re)initialises for the
 // format of the blocks it gets, the one time it designs. It also designs a
 // handed-over state whose response was made for another format (the control
-// side had not yet seen a format change); everything else it only copies.
+// side had not yet seen a format change). Otherwise it filters with the
+// handed-over response where it lies: taking one is an atomic exchange and a
+// pointer, with no copy.
 //
 // Typical use:
 //
@@ -29,8 +31,8 @@
 // Threads and memory: the control calls (SetStartState, SetGains, SetFlat,
 // SetEnabled, RequestRestart) come from one thread and may allocate (the
 // designer's buffers and the handed-over response). Prepare and Filter come
-// from one audio thread; Prepare allocates only when the format changes (the
-// filter's Init) and otherwise copies at most one response.
+// from one audio thread; Prepare allocates and designs only when the format
+// changes (the filter's Init).
 #pragma once
 
 #include <atomic>
@@ -47,8 +49,8 @@ public:
 
     // What Prepare did, or-ed.
     enum PrepareEvent : int {
-        kReinitialised = 1,    // the filter was (re)initialised for a new format
-        kRestartAsked = 2,     // the control side asked for a restart since the last Prepare
+        kReinitialised = 1,  // the filter was (re)initialised for a new format
+        kRestartAsked = 2,   // the control side asked for a restart since the last Prepare
     };
 
     // constants: band count (at most kMaxBands), centres, points per band and
@@ -58,11 +60,11 @@ public:
     SharedGraphicEq& operator=(const SharedGraphicEq&) = delete;
 
     // --- control thread ---
-    // The gains and switch a newly initialised filter starts from. Handed
-    // over with the next state change.
+    // The gains and switch a newly initialised filter starts from.
     void SetStartState(const float* gainsDb, int enabled) noexcept;
     // The running filter's response and switch, as CGraphicEqFIR's calls of
-    // the same names; each hands over the whole state when it changed.
+    // the same names. Each of these calls hands over the whole state (start
+    // state included) when it changed.
     void SetGains(const float* gainsDb) noexcept;
     void SetFlat() noexcept;
     void SetEnabled(int enabled) noexcept;
@@ -100,7 +102,7 @@ private:
     GraphicEqConfig designerConfig_;  // the control side's
     GraphicEqConfig audioConfig_;     // the audio side's
     LatestValue<Handover> handover_;
-    std::atomic<int> runningFormat_{0};       // packed format of the audio side's filter
+    std::atomic<int> runningFormat_{0};  // packed format of the audio side's filter
     std::atomic<unsigned> restartRequests_{0};
 
     // Control side only.

@@ -72,7 +72,7 @@ void RefreshEqualizerWindow(KEFO_Params* record);
 void ApplyEqualizerSettings(KEFO_Params* record);
 // The equalizer's control side: each hands the change to the audio side,
 // together with the settings' gains and bypass, which a new format starts
-// from (SetEqualizerStart alone hands nothing over yet).
+// from (all SetEqualizerStart hands over).
 void SetEqualizerStart(KEFO_Params* record);
 void SetEqualizerGains(KEFO_Params* record);  // the settings' gains
 void SetEqualizerFlat(KEFO_Params* record);
