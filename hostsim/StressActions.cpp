@@ -119,7 +119,8 @@ void StressActions::SavePreset(HWND dialog) {
                 SendMessageW(GetDlgItem(nameDialog, IDOK), BM_CLICK, 0, 0);
                 return false;
             }
-            if (IsWindow(nameDialog)) SendMessageW(GetDlgItem(nameDialog, IDCANCEL), BM_CLICK, 0, 0);
+            if (IsWindow(nameDialog))
+                SendMessageW(GetDlgItem(nameDialog, IDCANCEL), BM_CLICK, 0, 0);
             return true;
         });
 }

@@ -24,7 +24,9 @@ public:
     static void Pump(StressShared& shared);
 
 private:
-    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    int Between(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random_);
+    }
     HWND EqualizerDialog() const;
     HWND AnalyzerDialog() const;
     bool ClickIfEnabled(HWND dialog, int id);

@@ -17,11 +17,13 @@ bool IsEqualizerCommand(int command) {
 }
 
 std::string Describe(int command, int channels, int rate, std::size_t count) {
-    return "command 0x" + [&] {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(command));
-        return std::string(hex);
-    }() + " with " + std::to_string(count) + " samples, " + std::to_string(channels) +
+    return "command 0x" +
+           [&] {
+               char hex[16];
+               std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(command));
+               return std::string(hex);
+           }() +
+           " with " + std::to_string(count) + " samples, " + std::to_string(channels) +
            " channel(s) at " + std::to_string(rate) + " Hz";
 }
 

@@ -47,7 +47,9 @@ private:
         int channels;
         int rate;
     };
-    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    int Between(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random_);
+    }
     std::vector<float> Noise(int count, bool withNonFinite);
     // Sends one block and checks the answer; returns what came back.
     std::vector<float> Send(int command, const Format& format, const std::vector<float>& input,

@@ -55,17 +55,18 @@ int RunStressCommand(int argc, wchar_t** argv) {
     std::printf("seconds=%d\nseed=%u\n", options.seconds, options.seed);
     std::fflush(stdout);
     const StressReport report = RunStress(options);
-    std::printf("audio_calls=%lld\nui_actions=%lld\nmax_audio_wait_us=%lld\n"
-                "max_audio_call_us=%lld\nslowest_ui_action_ms=%lld (%s)\n"
-                "max_final_difference=%.3g\n",
-                report.audioCalls, report.uiActions, report.maxAudioWaitMicros,
-                report.maxAudioCallMicros, report.slowestUiMillis, report.slowestUiAction.c_str(),
-                report.maxDifference);
+    std::printf(
+        "audio_calls=%lld\nui_actions=%lld\nmax_audio_wait_us=%lld\n"
+        "max_audio_call_us=%lld\nslowest_ui_action_ms=%lld (%s)\n"
+        "max_final_difference=%.3g\n",
+        report.audioCalls, report.uiActions, report.maxAudioWaitMicros, report.maxAudioCallMicros,
+        report.slowestUiMillis, report.slowestUiAction.c_str(), report.maxDifference);
     if (report.failure.empty()) {
         std::puts("result=PASS");
         return 0;
     }
-    std::printf("result=FAIL %s (reproduce with --seed %u)\n", report.failure.c_str(), options.seed);
+    std::printf("result=FAIL %s (reproduce with --seed %u)\n", report.failure.c_str(),
+                options.seed);
     return 1;
 }
 

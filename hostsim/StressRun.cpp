@@ -36,10 +36,11 @@ void Watchdog(StressShared& shared, const std::atomic<bool>& stop, unsigned seed
         if (!shared.audioDone.load() && now - shared.audioBeat.load() > kStallMillis)
             stalled = "audio";
         if (!stalled) continue;
-        std::printf("audio_calls=%lld\nui_actions=%lld\nresult=FAIL the %s thread stalled for 2 s, "
-                    "the UI thread at: %s (reproduce with --seed %u)\n",
-                    shared.audioCalls.load(), shared.uiActions.load(), stalled,
-                    shared.uiAction.load(), seed);
+        std::printf(
+            "audio_calls=%lld\nui_actions=%lld\nresult=FAIL the %s thread stalled for 2 s, "
+            "the UI thread at: %s (reproduce with --seed %u)\n",
+            shared.audioCalls.load(), shared.uiActions.load(), stalled, shared.uiAction.load(),
+            seed);
         std::fflush(stdout);
         TerminateProcess(GetCurrentProcess(), 1);
     }
@@ -109,8 +110,10 @@ StressReport RunStress(const StressOptions& options) {
     StressActions actions(ui, shared, options.seed);
     std::vector<float> finalSettings;
     g_uiBeat = &shared.uiBeat;
-    HHOOK sentHook = SetWindowsHookExW(WH_CALLWNDPROC, BeatOnMessage, nullptr, GetCurrentThreadId());
-    HHOOK postedHook = SetWindowsHookExW(WH_GETMESSAGE, BeatOnMessage, nullptr, GetCurrentThreadId());
+    HHOOK sentHook =
+        SetWindowsHookExW(WH_CALLWNDPROC, BeatOnMessage, nullptr, GetCurrentThreadId());
+    HHOOK postedHook =
+        SetWindowsHookExW(WH_GETMESSAGE, BeatOnMessage, nullptr, GetCurrentThreadId());
     if (report.failure.empty()) {
         std::thread audioThread([&] { player.Run(); });
         const long long end = StressShared::NowMillis() + 1000LL * options.seconds;
@@ -173,8 +176,8 @@ StressReport RunStress(const StressOptions& options) {
         const double difference = std::fabs(static_cast<double>(got[i]) - expected[i]);
         report.maxDifference = std::max(report.maxDifference, difference);
         if (!(difference <= 1e-6 * (1.0 + std::fabs(expected[i])))) {
-            report.failure = "the final output differs from a fresh instance's at sample " +
-                             std::to_string(i);
+            report.failure =
+                "the final output differs from a fresh instance's at sample " + std::to_string(i);
             return report;
         }
     }

@@ -27,7 +27,7 @@ struct StressReport {
     double maxDifference = 0.0;        // final output against a fresh instance
     long long slowestUiMillis = 0;     // the UI thread's slowest action
     std::string slowestUiAction;
-    std::string failure;               // empty when the run passed
+    std::string failure;  // empty when the run passed
 };
 
 // Runs the stress; a stall ends the process from the watchdog after printing

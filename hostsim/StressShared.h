@@ -34,8 +34,8 @@ public:
     std::atomic<bool> failed{false};
     std::atomic<long long> uiBeat{NowMillis()};     // last sign of life of the UI thread
     std::atomic<long long> audioBeat{NowMillis()};  // of the audio thread
-    std::atomic<bool> finalPhase{false};  // the UI side has set the final settings
-    std::atomic<bool> audioDone{false};   // the audio thread has finished
+    std::atomic<bool> finalPhase{false};            // the UI side has set the final settings
+    std::atomic<bool> audioDone{false};             // the audio thread has finished
     std::atomic<const char*> uiAction{"start"};  // what the UI thread is doing, for a stall report
     std::atomic<long long> audioCalls{0};
     // The UI thread's slowest action, for the report (UI thread only).

@@ -144,6 +144,15 @@ TEST(SharedGraphicEq, OneThreadFiltersExactlyAsThePlainFilter) {
     }
 }
 
+// A filter whose only news is its start state (an instance created from
+// stored settings) starts from that state, not from the defaults.
+TEST(SharedGraphicEq, TheStartStateAloneReachesANewFilter) {
+    SharedGraphicEq shared(Constants());
+    shared.SetStartState(kGainsB, 1);
+    shared.Prepare(2, 44100);
+    EXPECT_EQ(ResponseOf(shared.Filter()), DesignedResponse(44100, 2, kGainsB));
+}
+
 // 192 kHz stereo, the largest response: the control side switches between
 // two designs as fast as it can while the audio side filters. After every
 // Prepare the filter holds exactly one of the two designs.

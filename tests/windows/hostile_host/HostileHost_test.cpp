@@ -121,8 +121,9 @@ protected:
 
         // What comes back fits the buffer it comes back in. A new buffer
         // means the add-on has given the host's block back with FreeAudio.
-        if (record_.audioBuffer != block || record_.audioItemCount != count)
+        if (record_.audioBuffer != block || record_.audioItemCount != count) {
             EXPECT_GE(record_.audioItemCount, 0) << "a negative answer";
+        }
         if (finite && record_.audioBuffer) {
             for (int i = 0; i < record_.audioItemCount; ++i) {
                 if (!std::isfinite(record_.audioBuffer[i])) {
