@@ -16,8 +16,8 @@ TEST(HostSimStress, AShortRunPasses) {
         testing_paths::RunProcess(L"\"" + hostsim + L"\" stress --seconds 4 --seed 20261208");
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_NE(run.output.find("\nresult=PASS"), std::string::npos) << run.output;
-    for (const char* key : {"seconds=4\n", "seed=20261208\n", "audio_calls=", "ui_actions=",
-                            "max_audio_wait_us="})
+    for (const char* key :
+         {"seconds=4\n", "seed=20261208\n", "audio_calls=", "ui_actions=", "max_audio_wait_us="})
         EXPECT_NE(run.output.find(key), std::string::npos) << key << " missing:\n" << run.output;
 }
 
