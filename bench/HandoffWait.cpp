@@ -1,5 +1,7 @@
 #include "HandoffWait.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -11,6 +13,27 @@
 
 namespace kefo {
 namespace bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long InvoluntarySwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nivcsw;
+}
+
+TimedRegion Summary(std::vector<double>& micros) {
+    TimedRegion region;
+    if (micros.empty()) return region;
+    std::sort(micros.begin(), micros.end());
+    region.maxMicros = micros.back();
+    region.p999Micros = micros[std::min(micros.size() - 1, micros.size() * 999 / 1000)];
+    region.medianMicros = micros[micros.size() / 2];
+    return region;
+}
+
+}  // namespace
 
 HandoffWaits MeasureSliderDragWaits(double seconds) {
     static const double kCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
@@ -33,29 +56,42 @@ HandoffWaits MeasureSliderDragWaits(double seconds) {
         }
     });
 
-    using Clock = std::chrono::steady_clock;
+    HandoffWaits result;
     std::vector<float> block(static_cast<std::size_t>(shared.Filter().GetBlockLength()), 0.1f);
-    std::vector<double> waits;
-    waits.reserve(1 << 20);
+    std::vector<double> prepares, empties;
+    prepares.reserve(1 << 20);
+    empties.reserve(1 << 20);
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    auto lastPrepare = Clock::duration::zero();
     while (Clock::now() < end) {
+        const long switches = InvoluntarySwitches();
+        // As long as the last Prepare (at most 2 us) with nothing to do: the
+        // same exposure to the machine's interruptions.
+        const auto emptyStart = Clock::now();
+        auto emptyEnd = emptyStart;
+        const auto emptyLength =
+            std::min(lastPrepare, Clock::duration(std::chrono::microseconds(2)));
+        while (emptyEnd - emptyStart < emptyLength) emptyEnd = Clock::now();
         const auto before = Clock::now();
         shared.Prepare(2, 192000);
         const auto after = Clock::now();
-        waits.push_back(std::chrono::duration<double, std::micro>(after - before).count());
+        lastPrepare = after - before;
+        ++result.blocks;
+        if (InvoluntarySwitches() == switches) {
+            prepares.push_back(std::chrono::duration<double, std::micro>(after - before).count());
+            empties.push_back(
+                std::chrono::duration<double, std::micro>(emptyEnd - emptyStart).count());
+        } else {
+            ++result.preempted;
+        }
         shared.Filter().Process(block.data());
     }
     stop = true;
     control.join();
 
-    HandoffWaits result;
-    result.blocks = static_cast<long long>(waits.size());
     result.designs = designs.load();
-    if (waits.empty()) return result;
-    std::sort(waits.begin(), waits.end());
-    result.maxMicros = waits.back();
-    result.p999Micros = waits[std::min(waits.size() - 1, waits.size() * 999 / 1000)];
-    result.medianMicros = waits[waits.size() / 2];
+    result.prepare = Summary(prepares);
+    result.empty = Summary(empties);
     return result;
 }
 
