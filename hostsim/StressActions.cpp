@@ -17,6 +17,18 @@ constexpr int kMenuEqualizer = 0x1003;
 
 }  // namespace
 
+void StressUiRecord::DestroyFrame(HWND frame) {
+    shared_.hostClosingFrame = true;
+    HostRecord::DestroyFrame(frame);
+    shared_.hostClosingFrame = false;
+}
+
+void StressUiRecord::UserClosesFrameNow(int index) {
+    shared_.hostClosingFrame = true;
+    UserClosesFrame(index);
+    shared_.hostClosingFrame = false;
+}
+
 void StressActions::Pump(StressShared& shared) {
     shared.uiAction = "pumping messages";
     MSG message;
@@ -180,7 +192,7 @@ void StressActions::RunOne() {
         // The user closes a frame; the host reports it with command 4.
         const int index = Between(0, 1);
         shared_.uiAction = "closing a frame";
-        if (record_.Frame(index)) record_.UserClosesFrame(index);
+        if (record_.Frame(index)) record_.UserClosesFrameNow(index);
     } else if (pick < 75) {
         FillSettings(Between(0, 2) != 0);
         Command(kefo::kCmdSettingsChanged);

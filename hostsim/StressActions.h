@@ -10,9 +10,20 @@
 
 namespace hostsim {
 
+// The UI thread's record: tells the watchdog while the host closes a frame.
+class StressUiRecord : public HostRecord {
+public:
+    explicit StressUiRecord(StressShared& shared) : shared_(shared) {}
+    void DestroyFrame(HWND frame) override;
+    void UserClosesFrameNow(int index);
+
+private:
+    StressShared& shared_;
+};
+
 class StressActions {
 public:
-    StressActions(HostRecord& record, StressShared& shared, unsigned seed)
+    StressActions(StressUiRecord& record, StressShared& shared, unsigned seed)
         : record_(record), shared_(shared), random_(seed), settings_(17, 0.0f) {}
 
     // One random action; the answers of commands are checked.
@@ -37,7 +48,7 @@ private:
     void SavePreset(HWND dialog);
     void ScrambleHost();
 
-    HostRecord& record_;
+    StressUiRecord& record_;
     StressShared& shared_;
     std::mt19937 random_;
     std::vector<float> settings_;  // what `settings` points at (never fewer than 17)

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "AddOnModule.h"
+#include "support/UniqueHandle.h"
 #include "AudioStream.h"
 #include "StressActions.h"
 #include "StressAudio.h"
@@ -15,6 +16,7 @@ namespace hostsim {
 namespace {
 
 constexpr long long kStallMillis = 2000;
+constexpr long long kHostFrameMillis = 10000;  // the host closing a frame under Wine
 
 // Every window message the UI thread handles is a sign of life: a slow
 // action on a loaded machine is not a stall as long as messages flow.
@@ -25,14 +27,31 @@ LRESULT CALLBACK BeatOnMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Processor time a thread has used, in 100 ns units.
+unsigned long long ThreadTime(HANDLE thread) {
+    FILETIME created, exited, kernel, user;
+    if (!thread || !GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+    auto value = [](const FILETIME& time) {
+        return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return value(kernel) + value(user);
+}
+
 // Ends the process when a thread has shown no sign of life for two seconds:
-// a deadlocked thread cannot be stopped any other way.
-void Watchdog(StressShared& shared, const std::atomic<bool>& stop, unsigned seed) {
+// a deadlocked thread cannot be stopped any other way. The UI thread also
+// lives while it uses the processor: a window opened on a loaded machine
+// under Wine may take seconds between two messages.
+void Watchdog(StressShared& shared, const std::atomic<bool>& stop, unsigned seed, HANDLE ui) {
+    unsigned long long uiTime = ThreadTime(ui);
     while (!stop.load()) {
         Sleep(100);
         const long long now = StressShared::NowMillis();
+        const unsigned long long time = ThreadTime(ui);
+        if (time != uiTime) shared.uiBeat.store(now);
+        uiTime = time;
         const char* stalled = nullptr;
-        if (now - shared.uiBeat.load() > kStallMillis) stalled = "UI";
+        const long long uiLimit = shared.hostClosingFrame.load() ? kHostFrameMillis : kStallMillis;
+        if (now - shared.uiBeat.load() > uiLimit) stalled = "UI";
         if (!shared.audioDone.load() && now - shared.audioBeat.load() > kStallMillis)
             stalled = "audio";
         if (!stalled) continue;
@@ -81,7 +100,8 @@ StressReport RunStress(const StressOptions& options) {
     }
 
     // A full instance that comes up with both windows open.
-    HostRecord ui;
+    StressShared shared;
+    StressUiRecord ui(shared);
     ui.Attach(module.Processing());
     ui.instanceKind = kefo::kKindFull;
     std::vector<float> stored(17, 0.0f);
@@ -103,9 +123,11 @@ StressReport RunStress(const StressOptions& options) {
     audio.instanceKind = kefo::kKindFull;
     audio.context = ui.context;
 
-    StressShared shared;
     std::atomic<bool> stopWatchdog{false};
-    std::thread watchdog(Watchdog, std::ref(shared), std::cref(stopWatchdog), options.seed);
+    kefo::UniqueHandle<kefo::NullEmptyTraits<HANDLE, &CloseHandle>> uiThread(
+        OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId()));
+    std::thread watchdog(Watchdog, std::ref(shared), std::cref(stopWatchdog), options.seed,
+                         uiThread.Get());
     StressAudio player(audio, shared, options.seed * 2654435761u + 1u);
     StressActions actions(ui, shared, options.seed);
     std::vector<float> finalSettings;

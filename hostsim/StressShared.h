@@ -36,6 +36,10 @@ public:
     std::atomic<long long> audioBeat{NowMillis()};  // of the audio thread
     std::atomic<bool> finalPhase{false};            // the UI side has set the final settings
     std::atomic<bool> audioDone{false};             // the audio thread has finished
+    // The host itself is closing a frame window: Wine's X11 driver may wait up
+    // to 2 s per window for a window manager that Xvfb does not have. Such a
+    // wait is the host's, not the add-on's, and gets a longer allowance.
+    std::atomic<bool> hostClosingFrame{false};
     std::atomic<const char*> uiAction{"start"};  // what the UI thread is doing, for a stall report
     std::atomic<long long> audioCalls{0};
     // The UI thread's slowest action, for the report (UI thread only).
