@@ -87,6 +87,7 @@ CGraphicEqFIR::CGraphicEqFIR()
       pi_(kPi),
       binSpacing_(0.0),
       centres_(nullptr),
+      responseView_(nullptr),
       fft_{nullptr, nullptr} {
     KEFO_MARK_FILL();
 }
@@ -114,6 +115,7 @@ void CGraphicEqFIR::FreeBuffers() noexcept {
 bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     KEFO_MARK();
     initialized_ = 0;
+    responseView_ = nullptr;
     FreeBuffers();
     channels_ = bandCount_ = transformLength_ = frameLength_ = blockLength_ = 0;
     tailLength_ = halfKernelSpan_ = halfKernel_ = latency_ = 0;
@@ -222,6 +224,7 @@ void CGraphicEqFIR::ExpandToStereo(const double* mono, double* stereo,
 void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept {
     KEFO_MARK();
     if (!initialized_ || gainsDb == nullptr) return;
+    responseView_ = nullptr;
     const int count = bandCount_;
     const int n = transformLength_;
     const int q = halfKernel_;
@@ -285,7 +288,26 @@ void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept
 void CGraphicEqFIR::SetFlat() noexcept {
     KEFO_MARK_FILL();
     if (!initialized_) return;
+    responseView_ = nullptr;
     std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * (transformLength_ + 2) * channels_);
+}
+
+int CGraphicEqFIR::GetResponseLength() const noexcept {
+    KEFO_MARK_FILL();
+    return initialized_ ? (transformLength_ + 2) * channels_ : 0;
+}
+
+void CGraphicEqFIR::CopyResponse(double* destination) const noexcept {
+    KEFO_MARK_FILL();
+    if (!initialized_ || destination == nullptr) return;
+    const double* h = responseView_ ? responseView_ : response_.Get();
+    std::memcpy(destination, h, sizeof(double) * GetResponseLength());
+}
+
+void CGraphicEqFIR::ViewResponse(const double* values) noexcept {
+    KEFO_MARK_FILL();
+    if (!initialized_ || values == nullptr) return;
+    responseView_ = values;
 }
 
 bool CGraphicEqFIR::IsInitialized() const noexcept {
@@ -300,7 +322,7 @@ bool CGraphicEqFIR::IsInitialized() const noexcept {
 void CGraphicEqFIR::FilterBlock() noexcept {
     const int n = transformLength_;
     double* x = work_.Get();
-    const double* h = response_.Get();
+    const double* h = responseView_ ? responseView_ : response_.Get();
     if (channels_ == 2) {
         ComplexFft(2 * n, 1, x, fft_);
         x[0] *= h[0];

@@ -72,6 +72,16 @@ public:
     // Unity gain: the filter becomes a pure delay of GetLatency() samples.
     void SetFlat() noexcept;
 
+    // The designed response H as values, so that a second object of the same
+    // configuration can design on another thread and hand H over whole:
+    // CopyResponse writes the GetResponseLength() values in use. ViewResponse
+    // makes the filter use such values where they lie, without a copy, until
+    // the next Init, SetGains, SetFlat or ViewResponse; the caller keeps them
+    // alive and unchanged that long. Both need an initialised object.
+    int GetResponseLength() const noexcept;
+    void CopyResponse(double* destination) const noexcept;
+    void ViewResponse(const double* values) noexcept;
+
     bool IsInitialized() const noexcept;
 
     // Filters exactly GetBlockLength() interleaved samples in place. The
@@ -118,6 +128,7 @@ private:
     HeapArray<double> fftTables_;    // transform tables: twiddles and cosines (N values)
     HeapArray<double> spectrum_;     // (N + 2) * channels: design scratch
     HeapArray<double> response_;     // H, unpacked spectrum layout
+    const double* responseView_;     // H lent by the caller instead; null = response_
     HeapArray<double> flat_;         // the response of a pure delay of Q - 1 frames
     HeapArray<double> gains_;        // per band: clamped gain in dB
     HeapArray<double> mids_;         // per band: mean of this and the previous gain

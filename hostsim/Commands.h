@@ -6,5 +6,6 @@ namespace hostsim {
 int RunInfoCommand(int argc, wchar_t** argv);
 int RunProcessCommand(int argc, wchar_t** argv);
 int RunDemoCommand(int argc, wchar_t** argv);
+int RunStressCommand(int argc, wchar_t** argv);
 
 }  // namespace hostsim

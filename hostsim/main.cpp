@@ -3,6 +3,7 @@
 //   hostsim info DLL...          the information query, as the installer makes it
 //   hostsim process ... IN OUT   a WAV file through the equalizer add-on
 //   hostsim demo                 the main job: a synthesised signal, measured
+//   hostsim stress               audio and UI threads at once, checked
 #include <windows.h>
 
 #include <cstdio>
@@ -17,7 +18,8 @@ int Usage() {
     std::fputs(
         "usage: hostsim info DLL...\n"
         "       hostsim process [options] INPUT.wav OUTPUT.wav   (--help for the options)\n"
-        "       hostsim demo [--addon PATH] [--out FOLDER]\n",
+        "       hostsim demo [--addon PATH] [--out FOLDER]\n"
+        "       hostsim stress [--seconds N] [--seed N] [--addon PATH]\n",
         stderr);
     return 2;
 }
@@ -46,5 +48,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"info") return hostsim::RunInfoCommand(argc - 2, argv + 2);
     if (command == L"process") return hostsim::RunProcessCommand(argc - 2, argv + 2);
     if (command == L"demo") return hostsim::RunDemoCommand(argc - 2, argv + 2);
+    if (command == L"stress") return hostsim::RunStressCommand(argc - 2, argv + 2);
     return Usage();
 }

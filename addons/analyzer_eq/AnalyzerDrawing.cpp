@@ -55,6 +55,7 @@ void BuildColorRamp(KEFO_Params* record, int count) {
 void DrawAnalyzer(KEFO_Params* record, HWND display) {
     KEFO_MARK();
     AnalyzerEqInstance* instance = InstanceOf(record);
+    TakeAnalyzerResults(record);
     CBitmapFromPoints canvas;
     if (!canvas.SetSizeFromWindow(display, kDisplayBackground)) return;
     PaintBars(*instance, canvas);

@@ -1,6 +1,6 @@
 // The add-on's shell: free functions that take the host's parameter record
-// and work on the instance at its context. All run on the thread the host
-// calls KEFO_Processing on; the host sends one call at a time per instance.
+// and work on the instance at its context. Everything but the audio section
+// runs on the UI thread; the threading rules are in AnalyzerEqInstance.h.
 #pragma once
 
 #include <windows.h>
@@ -71,17 +71,31 @@ HWND EqualizerDialog(KEFO_Params* record);
 void FitFrameToDialog(HWND frame, HWND dialog);
 void RefreshEqualizerControls(KEFO_Params* record);
 void RefreshEqualizerWindow(KEFO_Params* record);
-// Pushes the current gains and bypass to the equalizer when it is initialised.
+// Pushes the current gains and bypass to the equalizer.
 void ApplyEqualizerSettings(KEFO_Params* record);
+// The equalizer's control side: each hands the change to the audio side,
+// together with the settings' gains and bypass, which a new format starts
+// from (all SetEqualizerStart hands over).
+void SetEqualizerStart(KEFO_Params* record);
+void SetEqualizerGains(KEFO_Params* record);  // the settings' gains
+void SetEqualizerFlat(KEFO_Params* record);
+void SetEqualizerEnabled(KEFO_Params* record, int enabled);
 // Moves the equalizer between playback and saving ("Apply to file"); the host
 // may refuse, and then nothing changes.
 void OnApplyToFile(KEFO_Params* record);
 
-// --- audio --------------------------------------------------------------
-void PrepareAnalyzer(KEFO_Params* record, int channels, int rate);
+// --- audio: asked for on the UI thread ----------------------------------
+// Empties the shown results now and the feed's collection before its next
+// frame.
 void ClearAnalyzer(KEFO_Params* record);
-void PrepareEqualizer(KEFO_Params* record, int channels, int rate);
+// The equalizer stream starts over before its next block.
 void RestartEqualizerStream(KEFO_Params* record);
+// Adopts the analyzer's latest complete results for the window.
+void TakeAnalyzerResults(KEFO_Params* record);
+
+// --- audio thread ---------------------------------------------------------
+void PrepareAnalyzer(KEFO_Params* record, int channels, int rate);
+void PrepareEqualizer(KEFO_Params* record, int channels, int rate);
 int FeedAnalyzer(KEFO_Params* record);
 int EqualizeBlock(KEFO_Params* record);
 

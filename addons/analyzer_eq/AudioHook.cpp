@@ -1,9 +1,12 @@
 // How the host's audio reaches the two DSP objects: analyzer feeds only look
 // at the samples; equalizer blocks are gathered into the filter's fixed
 // blocks, filtered, stripped of the filter's delay and handed back in a new
-// buffer from the host.
+// buffer from the host. The audio commands run on the host's audio thread;
+// the few operations the UI thread uses only ask the audio side, which acts
+// before its next block (threading rules in AnalyzerEqInstance.h).
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -32,8 +35,50 @@ bool AnalyzerReady(const AnalyzerEqInstance& instance) {
     return instance.analyzer.IsInitialized() && instance.analyzerFrameBuffer.Get();
 }
 
-bool EqualizerReady(const AnalyzerEqInstance& instance) {
-    return instance.equalizer.IsInitialized() && instance.blockBuffer.Get();
+bool EqualizerReady(AnalyzerEqInstance& instance) {
+    return instance.equalizer.Filter().IsInitialized() && instance.blockBuffer.Get();
+}
+
+// A sample that is not a finite number enters the DSP as silence, so that it
+// cannot spread through a transform into the other channel and the rest of
+// the block.
+inline float FiniteOrZero(float sample) {
+    return std::isfinite(sample) ? sample : 0.0f;
+}
+
+void CopyFinite(float* to, const float* from, int count) {
+    for (int i = 0; i < count; ++i) to[i] = FiniteOrZero(from[i]);
+}
+
+bool AllFinite(const float* samples, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!std::isfinite(samples[i])) return false;
+    return true;
+}
+
+// Measures one frame into the analyzer's next snapshot and hands it to the
+// window; bands of zero when frame is null.
+void PublishAnalyzerResults(AnalyzerEqInstance& instance, const float* frame) {
+    AnalyzerSnapshot& snapshot = instance.analyzerHandoff.WriteSlot();
+    snapshot.clears = instance.analyzerClearsSeen;
+    if (frame) {
+        instance.analyzer.Process(frame, snapshot.bands);
+    } else {
+        std::fill(std::begin(snapshot.bands), std::end(snapshot.bands), SpectrumBand{});
+    }
+    instance.analyzerHandoff.Publish();
+}
+
+// The audio side's restart: an empty block and the filter's delay to drop.
+void RestartStreamNow(AnalyzerEqInstance& instance) {
+    instance.blockFill = 0;
+    if (!EqualizerReady(instance)) {
+        instance.pendingSkip = 0;
+        return;
+    }
+    CGraphicEqFIR& filter = instance.equalizer.Filter();
+    instance.pendingSkip = filter.GetLatency();
+    filter.Reset();
 }
 
 // Reported once per run of failures, not once per block.
@@ -52,9 +97,67 @@ void ReportAllocationFailure(KEFO_Params* record, std::int64_t bytes) {
 
 }  // namespace
 
+// --- UI thread -------------------------------------------------------------
+
+void ClearAnalyzer(KEFO_Params* record) {
+    KEFO_MARK();
+    AnalyzerEqInstance* instance = InstanceOf(record);
+    std::fill(std::begin(instance->analyzerResults), std::end(instance->analyzerResults),
+              SpectrumBand{});
+    // The feed empties its collection buffer, and results measured before
+    // this clear are not shown.
+    instance->analyzerClears.fetch_add(1, std::memory_order_release);
+}
+
+void TakeAnalyzerResults(KEFO_Params* record) {
+    KEFO_MARK();
+    AnalyzerEqInstance* instance = InstanceOf(record);
+    if (!instance->analyzerHandoff.TakeLatest()) return;
+    const AnalyzerSnapshot& snapshot = instance->analyzerHandoff.ReadSlot();
+    if (snapshot.clears != instance->analyzerClears.load(std::memory_order_relaxed)) return;
+    std::copy(std::begin(snapshot.bands), std::end(snapshot.bands),
+              std::begin(instance->analyzerResults));
+}
+
+void RestartEqualizerStream(KEFO_Params* record) {
+    KEFO_MARK();
+    InstanceOf(record)->equalizer.RequestRestart();
+}
+
+void SetEqualizerStart(KEFO_Params* record) {
+    KEFO_MARK();
+    const AnalyzerEqSettings& settings = InstanceOf(record)->settings;
+    InstanceOf(record)->equalizer.SetStartState(settings.Gains(), settings.Bypassed() ? 0 : 1);
+}
+
+void SetEqualizerGains(KEFO_Params* record) {
+    KEFO_MARK();
+    SetEqualizerStart(record);
+    InstanceOf(record)->equalizer.SetGains(InstanceOf(record)->settings.Gains());
+}
+
+void SetEqualizerFlat(KEFO_Params* record) {
+    KEFO_MARK();
+    SetEqualizerStart(record);
+    InstanceOf(record)->equalizer.SetFlat();
+}
+
+void SetEqualizerEnabled(KEFO_Params* record, int enabled) {
+    KEFO_MARK();
+    SetEqualizerStart(record);
+    InstanceOf(record)->equalizer.SetEnabled(enabled);
+}
+
+// --- audio thread ----------------------------------------------------------
+
 void PrepareAnalyzer(KEFO_Params* record, int channels, int rate) {
     KEFO_MARK();
     AnalyzerEqInstance* instance = InstanceOf(record);
+    const unsigned clears = instance->analyzerClears.load(std::memory_order_acquire);
+    if (clears != instance->analyzerClearsSeen) {
+        instance->analyzerClearsSeen = clears;
+        instance->analyzerFill = 0;
+    }
     SpectrumAnConfig& config = instance->analyzerConfig;
     if (AnalyzerReady(*instance) && config.sampleRate == rate && config.channels == channels)
         return;
@@ -63,44 +166,22 @@ void PrepareAnalyzer(KEFO_Params* record, int channels, int rate) {
     instance->analyzerFrameBuffer.Free();
     if (instance->analyzer.Init(config))
         instance->analyzerFrameBuffer.Allocate(instance->analyzer.GetFrameLength());
-    ClearAnalyzer(record);
-}
-
-void ClearAnalyzer(KEFO_Params* record) {
-    KEFO_MARK();
-    AnalyzerEqInstance* instance = InstanceOf(record);
     instance->analyzerFill = 0;
-    std::fill(std::begin(instance->analyzerResults), std::end(instance->analyzerResults),
-              SpectrumBand{});
+    PublishAnalyzerResults(*instance, nullptr);
 }
 
 void PrepareEqualizer(KEFO_Params* record, int channels, int rate) {
     KEFO_MARK();
     AnalyzerEqInstance* instance = InstanceOf(record);
-    GraphicEqConfig& config = instance->equalizerConfig;
-    if (EqualizerReady(*instance) && config.sampleRate == rate && config.channels == channels)
-        return;
-    config.sampleRate = rate;
-    config.channels = channels;
-    instance->blockBuffer.Free();
-    if (instance->equalizer.Init(config)) {
-        instance->equalizer.SetEnabled(instance->settings.Bypassed() ? 0 : 1);
-        instance->equalizer.SetGains(instance->settings.Gains(), 0);
-        instance->blockBuffer.Allocate(instance->equalizer.GetBlockLength());
+    const int events = instance->equalizer.Prepare(channels, rate);
+    CGraphicEqFIR& filter = instance->equalizer.Filter();
+    bool restart = (events & SharedGraphicEq::kRestartAsked) != 0;
+    if ((events & SharedGraphicEq::kReinitialised) || !instance->blockBuffer.Get()) {
+        instance->blockBuffer.Free();
+        if (filter.IsInitialized()) instance->blockBuffer.Allocate(filter.GetBlockLength());
+        restart = true;
     }
-    RestartEqualizerStream(record);
-}
-
-void RestartEqualizerStream(KEFO_Params* record) {
-    KEFO_MARK();
-    AnalyzerEqInstance* instance = InstanceOf(record);
-    instance->blockFill = 0;
-    if (!EqualizerReady(*instance)) {
-        instance->pendingSkip = 0;
-        return;
-    }
-    instance->pendingSkip = instance->equalizer.GetLatency();
-    instance->equalizer.Reset();
+    if (restart) RestartStreamNow(*instance);
 }
 
 int OnAnalyzeFeed(KEFO_Params* record) {
@@ -123,14 +204,21 @@ int FeedAnalyzer(KEFO_Params* record) {
     float* collected = instance->analyzerFrameBuffer.Get();
     if (fill < frame) {
         if (fill == 0 && n >= frame) {
-            instance->analyzer.Process(record->audioBuffer, instance->analyzerResults);
+            // Measured where it lies, unless it has samples to silence: the
+            // host's block is never changed.
+            const float* source = record->audioBuffer;
+            if (!AllFinite(source, frame)) {
+                CopyFinite(collected, source, frame);
+                source = collected;
+            }
+            PublishAnalyzerResults(*instance, source);
         } else if (n > 0) {
             const int take = std::min(n, frame - fill);
-            std::memcpy(collected + fill, record->audioBuffer, sizeof(float) * take);
+            CopyFinite(collected + fill, record->audioBuffer, take);
             fill += take;
         }
     } else {
-        instance->analyzer.Process(collected, instance->analyzerResults);
+        PublishAnalyzerResults(*instance, collected);
         fill = 0;
     }
     return kResultHandled;
@@ -147,8 +235,9 @@ int EqualizeBlock(KEFO_Params* record) {
     PrepareEqualizer(record, record->audioFormatA, record->audioFormatB);
     if (!EqualizerReady(*instance)) return kResultHandled;  // retried with the next block
 
-    const int blockLength = instance->equalizer.GetBlockLength();
-    const int latency = instance->equalizer.GetLatency();
+    CGraphicEqFIR& filter = instance->equalizer.Filter();
+    const int blockLength = filter.GetBlockLength();
+    const int latency = filter.GetLatency();
     const int n = record->audioItemCount;
     int position = instance->blockFill;
     int skip = instance->pendingSkip;
@@ -173,7 +262,7 @@ int EqualizeBlock(KEFO_Params* record) {
         if (!out) {
             // The host's block goes back as it came; the stream starts over.
             ReportAllocationFailure(record, bytes);
-            RestartEqualizerStream(record);
+            RestartStreamNow(*instance);
             return kResultHandled;
         }
         instance->audioAllocationFailed = false;
@@ -183,7 +272,7 @@ int EqualizeBlock(KEFO_Params* record) {
     std::int64_t written = 0;
     // Filters the full block and appends what is due of it to the output.
     auto emitBlock = [&] {
-        instance->equalizer.Process(block);
+        filter.Process(block);
         position = 0;
         const std::int64_t due = std::min<std::int64_t>(blockLength - skip, outLength - written);
         if (blockLength - skip > 0) {
@@ -198,7 +287,7 @@ int EqualizeBlock(KEFO_Params* record) {
     const float* in = record->audioBuffer;
     for (int taken = 0; taken < n;) {
         const int chunk = std::min(n - taken, blockLength - position);
-        std::memcpy(block + position, in + taken, sizeof(float) * chunk);
+        CopyFinite(block + position, in + taken, chunk);
         position += chunk;
         taken += chunk;
         if (position == blockLength) emitBlock();
@@ -214,7 +303,7 @@ int EqualizeBlock(KEFO_Params* record) {
     if (record->audioBuffer) record->FreeAudio(record->audioBuffer);
     record->audioBuffer = out;
     record->audioItemCount = static_cast<int>(outLength);
-    if (record->audioEnd) RestartEqualizerStream(record);
+    if (record->audioEnd) RestartStreamNow(*instance);
     return kResultHandled;
 }
 

@@ -43,7 +43,6 @@ void OnPlaybackBox(KEFO_Params* record) {
     // Playing already: the filter is made ready for the current format now.
     if (settings.IsOn(kUseForPlayback) && AudioRunning(record) && record->currentFormatA &&
         record->currentFormatB) {
-        PrepareEqualizer(record, record->currentFormatA, record->currentFormatB);
         RestartEqualizerStream(record);
     }
 }
@@ -101,7 +100,7 @@ void OnBypassBox(KEFO_Params* record) {
     if (!instance->equalizerDialog) return;
     instance->settings[kBypass] = BoxState(instance->equalizerDialog, IDC_EQ_BYPASS);
     StoreCurrentSettings(record);
-    instance->equalizer.SetEnabled(instance->settings.Bypassed() ? 0 : 1);
+    SetEqualizerEnabled(record, instance->settings.Bypassed() ? 0 : 1);
     RefreshEqualizerControls(record);
 }
 
@@ -110,7 +109,7 @@ void OnReset(KEFO_Params* record) {
     AnalyzerEqInstance* instance = InstanceOf(record);
     for (int band = 0; band < kBandCount; ++band) instance->settings.Gains()[band] = 0.0f;
     StoreCurrentSettings(record);
-    if (instance->equalizer.IsInitialized()) instance->equalizer.SetFlat();
+    SetEqualizerFlat(record);
     RefreshEqualizerWindow(record);
 }
 
@@ -123,7 +122,7 @@ void OnSliderMoved(KEFO_Params* record, int band, int position) {
     if (gain == gains[band]) return;
     gains[band] = gain;
     StoreCurrentSettings(record);
-    if (instance->equalizer.IsInitialized()) instance->equalizer.SetGains(gains, 0);
+    SetEqualizerGains(record);
     RefreshEqualizerWindow(record);
 }
 

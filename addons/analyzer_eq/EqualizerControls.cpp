@@ -101,7 +101,7 @@ void RefreshEqualizerControls(KEFO_Params* record) {
     AnalyzerEqInstance* instance = InstanceOf(record);
     const bool nonZero = GainsNonZero(instance->settings.Gains());
     // With every gain at 0 the filter runs as its pass-through of equal delay.
-    if (instance->settings[kBypass] == 0.0f) instance->equalizer.SetEnabled(nonZero ? 1 : 0);
+    if (instance->settings[kBypass] == 0.0f) SetEqualizerEnabled(record, nonZero ? 1 : 0);
     UpdateIndicator(record);
 
     HWND dialog = EqualizerDialog(record);

@@ -74,10 +74,6 @@ void FillConstantConfiguration(AnalyzerEqInstance& instance) {
     instance.analyzerConfig.bandEdges = kAnalyzerBandEdges;
     instance.analyzerConfig.pointsPerBand = 2;
     instance.analyzerConfig.peakMode = 0;
-    instance.equalizerConfig.bandCount = kBandCount;
-    instance.equalizerConfig.bandCentres = kEqualizerBandCentres;
-    instance.equalizerConfig.pointsPerBand = 2;
-    instance.equalizerConfig.blockMode = 1;
 }
 
 }  // namespace
@@ -118,6 +114,7 @@ int OnCreate(KEFO_Params* record) {
             instance->settings.Gains()[band] = ClampGain(instance->settings.Gains()[band]);
     }
 
+    SetEqualizerStart(record);
     UpdateProcessingFlags(record);
     if (kind != kKindHeadless) StoreCurrentSettings(record);
     if (kind != kKindHeadless) AddMenuItems(record);
@@ -210,9 +207,8 @@ int OnStateChanged(KEFO_Params* record) {
     }
     RefreshEqualizerControls(record);
     if (record->currentFormatA && record->currentFormatB) {
-        PrepareAnalyzer(record, record->currentFormatA, record->currentFormatB);
+        // The audio side adapts to the format with its next block.
         ClearAnalyzer(record);
-        PrepareEqualizer(record, record->currentFormatA, record->currentFormatB);
         RestartEqualizerStream(record);
     }
     return kResultHandled;

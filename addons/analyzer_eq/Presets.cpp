@@ -37,7 +37,7 @@ void ApplyPresetGains(KEFO_Params* record, const float* presetGains) {
     AnalyzerEqInstance* instance = InstanceOf(record);
     float* gains = instance->settings.Gains();
     for (int band = 0; band < kBandCount; ++band) gains[band] = ClampGain(presetGains[band]);
-    if (instance->equalizer.IsInitialized()) instance->equalizer.SetGains(gains, 0);
+    SetEqualizerGains(record);
     StoreCurrentSettings(record);
     RefreshEqualizerWindow(record);
 }

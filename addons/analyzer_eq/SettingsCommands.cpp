@@ -30,10 +30,8 @@ void AdoptFrom(AnalyzerEqSettings& settings, const float* values, int first) {
 
 void ApplyEqualizerSettings(KEFO_Params* record) {
     KEFO_MARK();
-    AnalyzerEqInstance* instance = InstanceOf(record);
-    if (!instance->equalizer.IsInitialized()) return;
-    instance->equalizer.SetGains(instance->settings.Gains(), 0);
-    instance->equalizer.SetEnabled(instance->settings.Bypassed() ? 0 : 1);
+    SetEqualizerGains(record);
+    SetEqualizerEnabled(record, InstanceOf(record)->settings.Bypassed() ? 0 : 1);
 }
 
 // Commands 9 and 10 read the whole block whatever settingsCount says: hosts

@@ -145,8 +145,7 @@ void ToggleAnalyzerWindow(KEFO_Params* record) {
     const bool running = record->activityFlags[0] || record->activityFlags[1] ||
                          record->activityFlags[2] || record->activityFlags[3];
     if (running && record->currentFormatA && record->currentFormatB) {
-        PrepareAnalyzer(record, record->currentFormatA, record->currentFormatB);
-        ClearAnalyzer(record);
+        ClearAnalyzer(record);  // the feeds adapt to the format themselves
     }
 }
 

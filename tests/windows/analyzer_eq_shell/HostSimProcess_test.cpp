@@ -1,9 +1,11 @@
 // The console program's process and demo commands, run as a user runs them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "AddOnModule.h"
 #include "ProcessRunner.h"
@@ -60,6 +62,42 @@ TEST(HostSimProcess, StreamsAWavFileThroughTheAddOn) {
     EXPECT_EQ(audio.channels, 2);
     EXPECT_EQ(audio.sampleRate, 22050);
     EXPECT_EQ(audio.samples.size(), 60000u);
+}
+
+// One NaN and one +Inf in the left channel of a stereo file: they come out
+// as silence would, and nothing else changes, the right channel least of all.
+TEST(HostSimProcess, NonFiniteSamplesDoNotSpread) {
+    hostsim::WavAudio clean;
+    clean.channels = 2;
+    clean.sampleRate = 44100;
+    clean.samples.resize(2 * 20000);
+    for (std::size_t i = 0; i < clean.samples.size(); ++i)
+        clean.samples[i] =
+            static_cast<float>(std::sin(0.001 * static_cast<double>(i * i % 7919))) * 0.4f;
+    const std::size_t nanAt = 2 * 5000, infAt = 2 * 12345;  // left samples
+    clean.samples[nanAt] = clean.samples[infAt] = 0.0f;
+    hostsim::WavAudio spoilt = clean;
+    spoilt.samples[nanAt] = std::numeric_limits<float>::quiet_NaN();
+    spoilt.samples[infAt] = std::numeric_limits<float>::infinity();
+
+    std::vector<std::vector<float>> outputs;
+    for (const hostsim::WavAudio* audio : {&clean, &spoilt}) {
+        const std::wstring in = BesideTestExe(L"nonfinite-in.wav"),
+                           out = BesideTestExe(L"nonfinite-out.wav");
+        std::string error;
+        ASSERT_TRUE(hostsim::WriteWavFile(hostsim::Narrow(in), *audio, error)) << error;
+        auto run = RunProcess(HostSim() + L" process --preset \"Rock [QZ]\" --block 100-5000 " +
+                              Quoted(in) + L" " + Quoted(out));
+        ASSERT_EQ(run.exitCode, 0u) << run.output;
+        hostsim::WavAudio result;
+        ASSERT_TRUE(hostsim::ReadWavFile(hostsim::Narrow(out), result, error)) << error;
+        ASSERT_EQ(result.samples.size(), audio->samples.size());
+        outputs.push_back(result.samples);
+    }
+    int nonFinite = 0;
+    for (float sample : outputs[1]) nonFinite += !std::isfinite(sample);
+    EXPECT_EQ(nonFinite, 0);
+    EXPECT_EQ(outputs[1], outputs[0]);  // the right channel included, bit for bit
 }
 
 TEST(HostSimProcess, RefusesBadInputAndOptionsClearly) {

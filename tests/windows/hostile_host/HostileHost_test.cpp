@@ -1,14 +1,20 @@
 // A host that gets everything wrong that a record can carry: command codes
 // outside the table, settings arrays of any length with NaN and infinities,
 // counts that lie about a null array, audio blocks of impossible formats,
-// refused output buffers, menu and frame numbers out of range. The add-ons
-// must answer every call, never claim more audio than the buffer they hand
-// back holds, and leave no host buffer behind.
+// refused output buffers, menu and frame numbers out of range, Info, Create,
+// Destroy and About at any moment (a second Create on a live record, commands
+// after Destroy). The add-ons must answer every call with 0 or 1, never claim
+// a negative count or more audio than the buffer they hand back holds, turn
+// finite audio into finite audio, and leave no host buffer behind.
+//
+// KEFO_HOSTILE_ITERATIONS (default 400) and KEFO_HOSTILE_SEED (default: one
+// per case) set the run; a failure names the seed that reproduces it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -24,7 +30,22 @@ namespace {
 struct Case {
     const wchar_t* dll;
     int kind;
+    bool served;  // the add-on makes an instance of this kind
 };
+
+unsigned EnvironmentNumber(const char* name, unsigned fallback) {
+    const char* text = std::getenv(name);
+    if (!text || !*text) return fallback;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    return *end == '\0' ? static_cast<unsigned>(value) : fallback;
+}
+
+unsigned CaseSeed(const Case& c) {
+    return EnvironmentNumber(
+        "KEFO_HOSTILE_SEED",
+        static_cast<unsigned>(std::hash<std::wstring>()(c.dll)) + static_cast<unsigned>(c.kind));
+}
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
     std::wstring dll(info.param.dll);
@@ -79,14 +100,17 @@ protected:
     }
 
     // One audio block of a random, often impossible, format; the host owns
-    // the block and frees whatever comes back.
-    void SendAudio(int command) {
+    // the block and frees whatever comes back. Finite audio must come back
+    // finite.
+    void SendAudio(int command, bool finite) {
         const int channels = Pick({-1, 0, 1, 1, 2, 2, 2, 3, 8});
         const int rate = Pick(
             {INT_MIN, -44100, 0, 1, 8000, 44100, 44100, 48000, 96000, 192000, 1000001, INT_MAX});
         const int count = Chance(10) ? Between(-5, -1) : Between(0, 9000);
         float* block = Chance(10) ? nullptr : record_.HostAllocateAudio(count);
-        for (int i = 0; block && i < count; ++i) block[i] = AnyValue() * 1e-3f;
+        for (int i = 0; block && i < count; ++i)
+            block[i] =
+                finite ? static_cast<float>(Between(-1000, 1000)) * 1e-3f : AnyValue() * 1e-3f;
         record_.audioFormatA = channels;
         record_.audioFormatB = rate;
         record_.audioStart = Chance(10);
@@ -94,10 +118,23 @@ protected:
         record_.audioBuffer = block;
         record_.audioItemCount = count;
         record_.ClearCalls();
-        record_.Send(command);
+        const int result = record_.Send(command);
+        EXPECT_TRUE(result == 0 || result == 1)
+            << "audio command " << command << " answered " << result;
 
         // What comes back fits the buffer it comes back in. A new buffer
         // means the add-on has given the host's block back with FreeAudio.
+        if (record_.audioBuffer != block || record_.audioItemCount != count) {
+            EXPECT_GE(record_.audioItemCount, 0) << "a negative answer";
+        }
+        if (finite && record_.audioBuffer) {
+            for (int i = 0; i < record_.audioItemCount; ++i) {
+                if (!std::isfinite(record_.audioBuffer[i])) {
+                    ADD_FAILURE() << "finite audio came back with " << record_.audioBuffer[i];
+                    break;
+                }
+            }
+        }
         if (record_.audioBuffer == block) {
             EXPECT_TRUE(record_.audioItemCount <= count || !block)
                 << "claims past the host's block";
@@ -112,37 +149,90 @@ protected:
         record_.audioItemCount = 0;
     }
 
-    std::mt19937 random_{static_cast<unsigned>(std::hash<std::wstring>()(GetParam().dll)) +
-                         static_cast<unsigned>(GetParam().kind)};
+    // The About box is modal: it is closed with OK as a user would.
+    void ShowAbout() {
+        record_.aboutParent = nullptr;
+        int result = -1;
+        hostsim::DriveModalDialog([&] { result = record_.Send(kefo::kCmdAbout); },
+                                  [](HWND dialog, int) {
+                                      SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                                      return true;
+                                  });
+        EXPECT_EQ(result, 1) << "About";
+    }
+
+    // The dialog-only kind opens its equalizer as a modal dialog (menu
+    // command, settings that open the window): a user cancels it.
+    int SendClosingModalEqualizer(int command) {
+        if (GetParam().kind != kefo::kKindDialogOnly) return record_.Send(command);
+        int result = -1;
+        hostsim::DriveModalDialog([&] { result = record_.Send(command); },
+                                  [](HWND dialog, int) {
+                                      SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                                      return true;
+                                  });
+        return result;
+    }
+
+    // Create on this record, live instance or not; a served kind must be made.
+    void Create() {
+        std::vector<float> stored(static_cast<std::size_t>(Pick({0, 4, 16, 17, 17})));
+        for (float& value : stored) value = AnyValue();
+        if (!stored.empty()) record_.SetStoredSettings(stored);
+        const int result = record_.Send(kefo::kCmdCreateInstance);
+        if (GetParam().served) {
+            EXPECT_EQ(result, kefo::kResultHandled) << "Create refused";
+            EXPECT_NE(record_.context, nullptr);
+        } else {
+            EXPECT_EQ(result, kefo::kResultKindNotServed);
+            EXPECT_EQ(record_.context, nullptr);
+        }
+    }
+
+    // The host closes the instance's frames first, as it must.
+    void Destroy() {
+        record_.CloseFrames();
+        EXPECT_EQ(record_.Send(kefo::kCmdDestroyInstance), kefo::kResultHandled);
+        EXPECT_EQ(record_.context, nullptr);
+    }
+
+    std::mt19937 random_{CaseSeed(GetParam())};
     hostsim::HostRecord record_;
     std::vector<float> settings_;
 };
 
 TEST_P(HostileHost, AnswersEveryCallAndKeepsItsBuffersStraight) {
+    SCOPED_TRACE("KEFO_HOSTILE_SEED=" + std::to_string(CaseSeed(GetParam())));
     hostsim::AddOnModule module(testing_paths::BuiltFile(GetParam().dll));
     ASSERT_TRUE(module.Loaded()) << module.Error();
     record_.Attach(module.Processing());
     record_.instanceKind = GetParam().kind;
-    std::vector<float> stored(static_cast<std::size_t>(Pick({0, 4, 16, 17, 17})));
-    for (float& value : stored) value = AnyValue();
-    if (!stored.empty()) record_.SetStoredSettings(stored);
-    if (record_.Send(kefo::kCmdCreateInstance) != kefo::kResultHandled) {
-        EXPECT_EQ(record_.context, nullptr);
-        return;
-    }
+    Create();
 
-    // The dialog-only kind runs the equalizer modally from a menu command or
-    // when settings ask for its window: the driver cancels it. The About box
-    // is modal in every kind and is not sent.
-    const bool modalEqualizer = GetParam().kind == kefo::kKindDialogOnly;
-    for (int call = 0; call < 400; ++call) {
+    const int iterations = static_cast<int>(EnvironmentNumber("KEFO_HOSTILE_ITERATIONS", 400));
+    for (int call = 0; call < iterations; ++call) {
         ScrambleState();
         ScrambleSettings();
         const int command =
-            Pick({0,  -1, 4,  5,       6,       7,       8,       9,        10,      11,     12,
-                  14, 15, 16, 0x10000, 0x20000, 0x40000, 0x80000, 0x100000, 0x30000, INT_MAX});
+            Pick({0,       -1,      1,        2,       3,       4,       5,       6,
+                  7,       8,       9,        10,      11,      12,      13,      14,
+                  15,      16,      0x10000,  0x20000, 0x40000, 0x80000, 0x10000, 0x20000,
+                  0x40000, 0x80000, 0x100000, 0x30000, INT_MAX});
         if (command >= 0x10000 && command <= 0x100000) {
-            SendAudio(command);
+            // The first third of the run sends finite audio only.
+            SendAudio(command, call < iterations / 3);
+            continue;
+        }
+        if (command == kefo::kCmdCreateInstance) {
+            if (Chance(50)) Create();  // a second one on a live record, or after Destroy
+            continue;
+        }
+        if (command == kefo::kCmdDestroyInstance) {
+            Destroy();
+            continue;
+        }
+        if (command == kefo::kCmdAbout) {
+            if (Chance(20)) ShowAbout();
             continue;
         }
         if (command == kefo::kCmdFrameClosed) {
@@ -155,31 +245,23 @@ TEST_P(HostileHost, AnswersEveryCallAndKeepsItsBuffersStraight) {
             record_.frameIndex = index;
         }
         record_.ClearCalls();
-        int result = 0;
-        if (modalEqualizer) {
-            hostsim::DriveModalDialog([&] { result = record_.Send(command); },
-                                      [](HWND dialog, int) {
-                                          PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                                          return true;
-                                      });
-        } else {
-            result = record_.Send(command);
-        }
+        const int result = SendClosingModalEqualizer(command);
         EXPECT_TRUE(result == 0 || result == 1) << "command " << command << " answered " << result;
     }
 
-    record_.CloseFrames();
-    EXPECT_EQ(record_.Send(kefo::kCmdDestroyInstance), kefo::kResultHandled);
-    EXPECT_EQ(record_.context, nullptr);
+    Destroy();
     EXPECT_EQ(record_.OutstandingAudioBuffers(), 0u);
     for (const std::string& fault : record_.AudioFaults()) ADD_FAILURE() << fault;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ShippedAddOns, HostileHost,
-    ::testing::Values(Case{L"KEFO_AnalyzerEQ.dll", 0}, Case{L"KEFO_AnalyzerEQ.dll", 1},
-                      Case{L"KEFO_AnalyzerEQ.dll", 2}, Case{L"KEFO_DigitalMixer.dll", 0},
-                      Case{L"KEFO_DigitalMixer.dll", 2}, Case{L"KEFO_iTunes.dll", 0}),
+    ::testing::Values(Case{L"KEFO_AnalyzerEQ.dll", 0, true}, Case{L"KEFO_AnalyzerEQ.dll", 1, true},
+                      Case{L"KEFO_AnalyzerEQ.dll", 2, true},
+                      Case{L"KEFO_DigitalMixer.dll", 0, true},
+                      Case{L"KEFO_DigitalMixer.dll", 1, false},
+                      Case{L"KEFO_DigitalMixer.dll", 2, true}, Case{L"KEFO_iTunes.dll", 0, true},
+                      Case{L"KEFO_iTunes.dll", 1, false}, Case{L"KEFO_iTunes.dll", 2, false}),
     CaseName);
 
 }  // namespace

@@ -1,0 +1,153 @@
+// SharedGraphicEq: the control side designs and hands over, the audio side
+// adopts between blocks.
+#include "dsp/SharedGraphicEq.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/CallSiteMarker.h"
+
+namespace kefo {
+namespace {
+
+// Rates up to this fit the packed format word.
+constexpr int kMaxPackedRate = 1 << 28;
+
+}  // namespace
+
+bool SharedGraphicEq::State::operator==(const State& other) const noexcept {
+    return std::memcmp(this, &other, sizeof(State)) == 0;
+}
+
+SharedGraphicEq::SharedGraphicEq(const GraphicEqConfig& constants)
+    : bandCount_(std::min(std::max(constants.bandCount, 0), kMaxBands)),
+      designerConfig_(constants),
+      audioConfig_(constants) {
+    KEFO_MARK();
+    designerConfig_.bandCount = audioConfig_.bandCount = bandCount_;
+}
+
+int SharedGraphicEq::PackFormat(int channels, int rate) noexcept {
+    if ((channels != 1 && channels != 2) || rate <= 0 || rate > kMaxPackedRate) return 0;
+    return rate * 4 + channels;
+}
+
+void SharedGraphicEq::SetStartState(const float* gainsDb, int enabled) noexcept {
+    KEFO_MARK();
+    if (gainsDb) std::copy(gainsDb, gainsDb + bandCount_, state_.startGains);
+    state_.startEnabled = enabled != 0 ? 1 : 0;
+    HandOver();
+}
+
+void SharedGraphicEq::SetGains(const float* gainsDb) noexcept {
+    KEFO_MARK();
+    if (!gainsDb) return;
+    std::copy(gainsDb, gainsDb + bandCount_, state_.gains);
+    state_.flat = 0;
+    HandOver();
+}
+
+void SharedGraphicEq::SetFlat() noexcept {
+    KEFO_MARK();
+    state_.flat = 1;
+    HandOver();
+}
+
+void SharedGraphicEq::SetEnabled(int enabled) noexcept {
+    KEFO_MARK();
+    state_.enabled = enabled != 0 ? 1 : 0;
+    HandOver();
+}
+
+void SharedGraphicEq::RequestRestart() noexcept {
+    KEFO_MARK_FILL();
+    restartRequests_.fetch_add(1, std::memory_order_release);
+}
+
+void SharedGraphicEq::ApplyDesign(CGraphicEqFIR& filter, const State& state) noexcept {
+    if (state.flat) {
+        filter.SetFlat();
+    } else {
+        filter.SetGains(state.gains, 0);
+    }
+}
+
+// Designs state_ for the audio side's current format (when it has one) and
+// publishes it with the start state. An unchanged state is not handed over
+// again.
+void SharedGraphicEq::HandOver() noexcept {
+    KEFO_MARK();
+    const bool responseChanged =
+        !published_ || state_.flat != publishedState_.flat ||
+        std::memcmp(state_.gains, publishedState_.gains, sizeof state_.gains) != 0;
+    if (published_ && state_ == publishedState_) return;
+    if (responseChanged) designerStale_ = true;
+
+    Handover& slot = handover_.WriteSlot();
+    slot.state = state_;
+    slot.format = 0;
+    const int format = runningFormat_.load(std::memory_order_acquire);
+    if (format != 0) {
+        if (format != designerFormat_ || !designer_.IsInitialized()) {
+            designerConfig_.channels = format % 4;
+            designerConfig_.sampleRate = format / 4;
+            designerFormat_ = designer_.Init(designerConfig_) ? format : 0;
+            designerStale_ = true;
+        }
+        if (designerFormat_ != 0) {
+            if (designerStale_) ApplyDesign(designer_, state_);
+            designerStale_ = false;
+            try {
+                slot.response.resize(static_cast<std::size_t>(designer_.GetResponseLength()));
+                designer_.CopyResponse(slot.response.data());
+                slot.format = format;
+            } catch (...) {
+                // Without memory for the copy the audio side designs it.
+                slot.response.clear();
+            }
+        }
+    }
+    handover_.Publish();
+    publishedState_ = state_;
+    published_ = true;
+}
+
+int SharedGraphicEq::Prepare(int channels, int rate) noexcept {
+    KEFO_MARK();
+    int events = 0;
+    const bool fresh = handover_.TakeLatest();
+    const Handover& latest = handover_.ReadSlot();
+    const int format = PackFormat(channels, rate);
+    if (format == 0 || format != filterFormat_ || !filter_.IsInitialized()) {
+        audioConfig_.channels = channels;
+        audioConfig_.sampleRate = format != 0 ? rate : 0;
+        filterFormat_ = 0;
+        if (filter_.Init(audioConfig_)) {
+            filterFormat_ = format;
+            const State& start = latest.state;
+            filter_.SetEnabled(start.startEnabled);
+            filter_.SetGains(start.startGains, 0);
+        }
+        runningFormat_.store(filterFormat_, std::memory_order_release);
+        events |= kReinitialised;
+    } else if (fresh) {
+        const State& state = latest.state;
+        if (latest.format == format &&
+            latest.response.size() == static_cast<std::size_t>(filter_.GetResponseLength())) {
+            // Used where it lies: the slot stays the audio side's until the
+            // next handover is taken, here, before the next block.
+            filter_.ViewResponse(latest.response.data());
+        } else {
+            ApplyDesign(filter_, state);  // made for a format this filter no longer has
+        }
+        filter_.SetEnabled(state.enabled);
+    }
+    const unsigned restarts = restartRequests_.load(std::memory_order_acquire);
+    if (restarts != restartsSeen_) {
+        restartsSeen_ = restarts;
+        events |= kRestartAsked;
+    }
+    return events;
+}
+
+}  // namespace kefo

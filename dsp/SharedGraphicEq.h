@@ -1,0 +1,122 @@
+// SharedGraphicEq: a CGraphicEqFIR that an audio thread runs while a control
+// thread (a user interface, host automation) changes its response.
+//
+// The audio thread never waits for the control side and never filters with a
+// half-written response. The control side designs every new response on a
+// second CGraphicEqFIR of its own (the "designer", sized for the format the
+// audio side last reported) and hands the whole response over through a
+// LatestValue; the audio side adopts the latest one between two blocks, in
+// Prepare, by copying it into its filter. Restart requests are a counter the
+// audio side compares at the same point.
+//
+// What a new format starts from is the "start state" (the settings' gains and
+// switch): the audio side designs it itself when it (re)initialises for the
+// format of the blocks it gets, the one time it designs. It also designs a
+// handed-over state whose response was made for another format (the control
+// side had not yet seen a format change). Otherwise it filters with the
+// handed-over response where it lies: taking one is an atomic exchange and a
+// pointer, with no copy.
+//
+// Typical use:
+//
+//     SharedGraphicEq eq(constants);            // bands, centres, modes
+//     // control thread:
+//     eq.SetStartState(settingsGains, enabled);
+//     eq.SetGains(gains);                        // designed here, handed over
+//     eq.RequestRestart();
+//     // audio thread, before each block of a given format:
+//     const int events = eq.Prepare(channels, rate);
+//     if (eq.Filter().IsInitialized()) eq.Filter().Process(block);
+//
+// Threads and memory: the control calls (SetStartState, SetGains, SetFlat,
+// SetEnabled, RequestRestart) come from one thread and may allocate (the
+// designer's buffers and the handed-over response). Prepare and Filter come
+// from one audio thread; Prepare allocates and designs only when the format
+// changes (the filter's Init).
+#pragma once
+
+#include <atomic>
+#include <vector>
+
+#include "dsp/CGraphicEqFIR.h"
+#include "dsp/LatestValue.h"
+
+namespace kefo {
+
+class SharedGraphicEq {
+public:
+    static constexpr int kMaxBands = 32;
+
+    // What Prepare did, or-ed.
+    enum PrepareEvent : int {
+        kReinitialised = 1,  // the filter was (re)initialised for a new format
+        kRestartAsked = 2,   // the control side asked for a restart since the last Prepare
+    };
+
+    // constants: band count (at most kMaxBands), centres, points per band and
+    // block mode; the rate and channel count come with the audio.
+    explicit SharedGraphicEq(const GraphicEqConfig& constants);
+    SharedGraphicEq(const SharedGraphicEq&) = delete;
+    SharedGraphicEq& operator=(const SharedGraphicEq&) = delete;
+
+    // --- control thread ---
+    // The gains and switch a newly initialised filter starts from.
+    void SetStartState(const float* gainsDb, int enabled) noexcept;
+    // The running filter's response and switch, as CGraphicEqFIR's calls of
+    // the same names. Each of these calls hands over the whole state (start
+    // state included) when it changed.
+    void SetGains(const float* gainsDb) noexcept;
+    void SetFlat() noexcept;
+    void SetEnabled(int enabled) noexcept;
+    void RequestRestart() noexcept;
+
+    // --- audio thread ---
+    // Before a block of this format: (re)initialises on a new format, adopts
+    // the latest handed-over state and notes restart requests. Returns
+    // PrepareEvent flags. The filter may stay uninitialised (refused format,
+    // no memory); it is retried with the next block.
+    int Prepare(int channels, int rate) noexcept;
+    CGraphicEqFIR& Filter() noexcept { return filter_; }
+
+private:
+    // Until the control side says otherwise a filter starts at 0 dB and on.
+    struct State {
+        float startGains[kMaxBands] = {};
+        int startEnabled = 1;
+        float gains[kMaxBands] = {};
+        int flat = 0;     // the response is the pure delay, gains unused
+        int enabled = 1;  // 1 filter, 0 bypass
+        bool operator==(const State& other) const noexcept;
+    };
+    struct Handover {
+        State state;
+        int format = 0;                // packed format the response is for; 0 = none
+        std::vector<double> response;  // resized by the control side only
+    };
+
+    static int PackFormat(int channels, int rate) noexcept;
+    void HandOver() noexcept;
+    void ApplyDesign(CGraphicEqFIR& filter, const State& state) noexcept;
+
+    const int bandCount_;
+    GraphicEqConfig designerConfig_;  // the control side's
+    GraphicEqConfig audioConfig_;     // the audio side's
+    LatestValue<Handover> handover_;
+    std::atomic<int> runningFormat_{0};  // packed format of the audio side's filter
+    std::atomic<unsigned> restartRequests_{0};
+
+    // Control side only.
+    State state_;
+    bool published_ = false;  // state_ has been handed over at least once
+    State publishedState_;
+    CGraphicEqFIR designer_;
+    int designerFormat_ = 0;     // format designer_ is initialised for
+    bool designerStale_ = true;  // designer_ does not hold state_'s response
+
+    // Audio side only.
+    CGraphicEqFIR filter_;
+    int filterFormat_ = 0;
+    unsigned restartsSeen_ = 0;
+};
+
+}  // namespace kefo

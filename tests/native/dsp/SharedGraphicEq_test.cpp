@@ -1,0 +1,195 @@
+// The handoff between a control thread and an audio thread: driven from one
+// thread it filters exactly like a plain CGraphicEqFIR given the same calls;
+// with the control side hammering from a second thread, every response the
+// audio side filters with is one that was designed whole, the latest wins
+// once the control side stops, and restart requests are never lost.
+#include "dsp/SharedGraphicEq.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "dsp/LatestValue.h"
+
+namespace {
+
+using kefo::CGraphicEqFIR;
+using kefo::GraphicEqConfig;
+using kefo::SharedGraphicEq;
+
+const double kCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+const float kGainsA[9] = {6, -6, 3, 0, -12, 4, 9, -3, 15};
+const float kGainsB[9] = {-15, 2, 2, 8, 0, -9, 1, 12, -6};
+const float kZero[9] = {};
+
+GraphicEqConfig Constants() {
+    return GraphicEqConfig{0, 0, 9, kCentres, 2, 1};
+}
+
+std::vector<float> Noise(std::size_t n, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> value(-0.5f, 0.5f);
+    std::vector<float> samples(n);
+    for (float& x : samples) x = value(random);
+    return samples;
+}
+
+std::vector<double> ResponseOf(CGraphicEqFIR& filter) {
+    std::vector<double> response(static_cast<std::size_t>(filter.GetResponseLength()));
+    filter.CopyResponse(response.data());
+    return response;
+}
+
+std::vector<double> DesignedResponse(int rate, int channels, const float* gains) {
+    CGraphicEqFIR filter;
+    GraphicEqConfig config = Constants();
+    config.sampleRate = rate;
+    config.channels = channels;
+    EXPECT_TRUE(filter.Init(config));
+    filter.SetGains(gains, 0);
+    return ResponseOf(filter);
+}
+
+TEST(LatestValue, ReaderSeesWholeValuesInOrderAndTheLastOne) {
+    struct Value {
+        unsigned sequence;
+        unsigned copies[64];
+    };
+    kefo::LatestValue<Value> handoff;
+    constexpr unsigned kLast = 200000;
+    std::thread writer([&] {
+        for (unsigned sequence = 1; sequence <= kLast; ++sequence) {
+            Value& slot = handoff.WriteSlot();
+            slot.sequence = sequence;
+            for (unsigned& copy : slot.copies) copy = sequence;
+            handoff.Publish();
+        }
+    });
+    unsigned seen = 0;
+    bool torn = false;
+    bool backwards = false;
+    while (seen != kLast) {
+        if (!handoff.TakeLatest()) continue;
+        const Value& value = handoff.ReadSlot();
+        for (unsigned copy : value.copies) torn |= copy != value.sequence;
+        backwards |= value.sequence <= seen;
+        seen = value.sequence;
+    }
+    writer.join();
+    EXPECT_FALSE(torn);
+    EXPECT_FALSE(backwards);
+    EXPECT_FALSE(handoff.TakeLatest()) << "nothing newer than the last value";
+}
+
+// The add-on's sequence of calls on one thread, against a plain filter given
+// the same calls directly: the outputs are identical sample for sample.
+TEST(SharedGraphicEq, OneThreadFiltersExactlyAsThePlainFilter) {
+    for (int channels : {1, 2}) {
+        SharedGraphicEq shared(Constants());
+        CGraphicEqFIR plain;
+        GraphicEqConfig config = Constants();
+        config.sampleRate = 48000;
+        config.channels = channels;
+
+        shared.SetStartState(kGainsA, 1);
+        shared.SetGains(kGainsA);
+        EXPECT_EQ(shared.Prepare(channels, 48000) & SharedGraphicEq::kReinitialised,
+                  SharedGraphicEq::kReinitialised);
+        ASSERT_TRUE(plain.Init(config));
+        plain.SetEnabled(1);
+        plain.SetGains(kGainsA, 0);
+
+        const int block = plain.GetBlockLength();
+        ASSERT_EQ(shared.Filter().GetBlockLength(), block);
+        const std::vector<float> input = Noise(static_cast<std::size_t>(block) * 8, 7);
+        std::vector<float> a(input), b(input);
+        for (int i = 0; i < 8; ++i) {
+            // Between blocks: a new design, bypass and back, flat.
+            if (i == 2) {
+                shared.SetGains(kGainsB);
+                plain.SetGains(kGainsB, 0);
+            }
+            if (i == 3) {
+                shared.SetEnabled(0);
+                plain.SetEnabled(0);
+            }
+            if (i == 4) {
+                shared.SetEnabled(1);
+                plain.SetEnabled(1);
+            }
+            if (i == 6) {
+                shared.SetFlat();
+                plain.SetFlat();
+            }
+            EXPECT_EQ(shared.Prepare(channels, 48000), 0);
+            shared.Filter().Process(a.data() + i * block);
+            plain.Process(b.data() + i * block);
+        }
+        EXPECT_EQ(a, b) << channels << " channel(s)";
+
+        shared.RequestRestart();
+        EXPECT_EQ(shared.Prepare(channels, 48000), SharedGraphicEq::kRestartAsked);
+        // A new format starts from the start state, designed by the audio side.
+        shared.SetStartState(kZero, 0);
+        shared.SetEnabled(1);
+        EXPECT_EQ(shared.Prepare(channels, 44100), SharedGraphicEq::kReinitialised);
+        config.sampleRate = 44100;
+        ASSERT_TRUE(plain.Init(config));
+        plain.SetEnabled(0);
+        plain.SetGains(kZero, 0);
+        EXPECT_EQ(ResponseOf(shared.Filter()), ResponseOf(plain));
+    }
+}
+
+// A filter whose only news is its start state (an instance created from
+// stored settings) starts from that state, not from the defaults.
+TEST(SharedGraphicEq, TheStartStateAloneReachesANewFilter) {
+    SharedGraphicEq shared(Constants());
+    shared.SetStartState(kGainsB, 1);
+    shared.Prepare(2, 44100);
+    EXPECT_EQ(ResponseOf(shared.Filter()), DesignedResponse(44100, 2, kGainsB));
+}
+
+// 192 kHz stereo, the largest response: the control side switches between
+// two designs as fast as it can while the audio side filters. After every
+// Prepare the filter holds exactly one of the two designs.
+TEST(SharedGraphicEq, AudioThreadOnlyEverFiltersWithWholeDesigns) {
+    SharedGraphicEq shared(Constants());
+    const std::vector<double> a = DesignedResponse(192000, 2, kGainsA);
+    const std::vector<double> b = DesignedResponse(192000, 2, kGainsB);
+    shared.SetStartState(kGainsA, 1);
+    shared.SetGains(kGainsA);
+    ASSERT_TRUE(shared.Prepare(2, 192000) & SharedGraphicEq::kReinitialised);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> designs{0};
+    std::thread control([&] {
+        for (int i = 0; !stop.load(); ++i) {
+            shared.SetGains(i % 2 ? kGainsB : kGainsA);
+            if (i % 5 == 0) shared.RequestRestart();
+            designs.fetch_add(1);
+        }
+        shared.SetGains(kGainsB);
+        shared.RequestRestart();
+    });
+    std::vector<float> block(static_cast<std::size_t>(shared.Filter().GetBlockLength()));
+    int mismatches = 0;
+    int blocks = 0;
+    while (designs.load() < 40 || blocks < 40) {
+        shared.Prepare(2, 192000);
+        const std::vector<double> now = ResponseOf(shared.Filter());
+        mismatches += now != a && now != b;
+        shared.Filter().Process(block.data());
+        ++blocks;
+    }
+    stop = true;
+    control.join();
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_TRUE(shared.Prepare(2, 192000) & SharedGraphicEq::kRestartAsked);
+    EXPECT_EQ(ResponseOf(shared.Filter()), b) << "the last design wins";
+}
+
+}  // namespace
