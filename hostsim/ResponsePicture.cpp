@@ -183,15 +183,7 @@ bool DrawResponse(const std::vector<ResponsePoint>& measured, const std::vector<
         Text(dc.Get(), legendX + 32, legendY + 21, TA_LEFT | TA_TOP, "gain asked at a band centre");
         GdiFlush();
     }
-    image.width = kWidth;
-    image.height = kHeight;
-    image.rgb.resize(std::size_t(kWidth) * kHeight * 3);
-    const auto* pixels = static_cast<const std::uint8_t*>(bits);  // B, G, R, unused
-    for (std::size_t i = 0; i < image.rgb.size() / 3; ++i) {
-        image.rgb[i * 3] = pixels[i * 4 + 2];
-        image.rgb[i * 3 + 1] = pixels[i * 4 + 1];
-        image.rgb[i * 3 + 2] = pixels[i * 4];
-    }
+    image = testing_screens::ImageFromDib(bits, kWidth, kHeight);
     return true;
 }
 

@@ -157,10 +157,17 @@ Image Capture(HWND window, bool fromScreen) {
         }
         GdiFlush();
     }
+    return ImageFromDib(bits, width, height);
+}
+
+}  // namespace
+
+Image ImageFromDib(const void* bits, int width, int height) {
+    Image image;
     image.width = width;
     image.height = height;
     image.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    const auto* pixels = static_cast<const std::uint8_t*>(bits);  // B, G, R, unused
+    const auto* pixels = static_cast<const std::uint8_t*>(bits);
     for (std::size_t i = 0; i < image.rgb.size() / 3; ++i) {
         image.rgb[i * 3] = pixels[i * 4 + 2];
         image.rgb[i * 3 + 1] = pixels[i * 4 + 1];
@@ -168,8 +175,6 @@ Image Capture(HWND window, bool fromScreen) {
     }
     return image;
 }
-
-}  // namespace
 
 Image CaptureWindow(HWND window) {
     // Everything painted before the pixels are read; the window's own surface,

@@ -32,6 +32,9 @@ Image CaptureWindow(HWND window);
 // prints itself leaves its child controls out under Wine; the screen does not.)
 Image CaptureScreenArea(HWND window);
 
+// The pixels of a top-down 32-bit DIB section (B, G, R, unused per pixel).
+Image ImageFromDib(const void* bits, int width, int height);
+
 // Lets the windows of this thread paint themselves for about this long.
 void PumpMessages(DWORD milliseconds);
 
