@@ -14,22 +14,6 @@ namespace {
 
 constexpr int kAnalyzerMenuItem = 0x1002;  // the add-on's second menu item
 
-// Lets this thread's windows run (the analyzer's redraw timer among them)
-// for about this long.
-void RunWindows(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        const DWORD waited = GetTickCount() - start;
-        if (waited >= milliseconds) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_ALLINPUT);
-    }
-}
-
 }  // namespace
 
 bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& samples, int channels,
@@ -42,7 +26,7 @@ bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& sa
     HostRecord record;
     record.Attach(module.Processing());
     record.instanceKind = kefo::kKindFull;
-    if (record.Send(kefo::kCmdCreateInstance) != kefo::kResultHandled || !record.context) {
+    if (!record.CreateInstance()) {
         error = "the add-on made no instance";
         return false;
     }
@@ -56,14 +40,14 @@ bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& sa
     if (ok) {
         ShowWindow(frame, SW_SHOWNORMAL);
         SetWindowPos(frame, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-        RunWindows(200);
+        testing_screens::PumpMessages(200);
         // Played in 100 ms blocks, each followed by 100 ms of the window's
         // life, as the host's audio and the window's timer interleave.
         const int block = sampleRate / 10 * channels;
         const StreamFormat format{channels, sampleRate, kefo::kCmdAnalyzeFeedA};
         for (std::size_t at = 0; at + block <= samples.size(); at += block) {
             SendBlock(record, samples.data() + at, block, format, at == 0, false);
-            RunWindows(100);
+            testing_screens::PumpMessages(100);
         }
         image = testing_screens::CaptureWindow(frame);
         if (image.width == 0) {

@@ -5,16 +5,21 @@
 
 namespace hostsim {
 
-std::vector<float> SendBlock(HostRecord& record, const float* samples, int count,
-                             const StreamFormat& format, bool start, bool end) {
-    float* block = record.HostAllocateAudio(count);
-    if (count > 0) std::memcpy(block, samples, sizeof(float) * static_cast<std::size_t>(count));
-    record.audioFormatA = format.channels;
-    record.audioFormatB = format.sampleRate;
+void PutBlock(HostRecord& record, float* block, int count, int channels, int sampleRate, bool start,
+              bool end) {
+    record.audioFormatA = channels;
+    record.audioFormatB = sampleRate;
     record.audioStart = start;
     record.audioEnd = end;
     record.audioBuffer = block;
     record.audioItemCount = count;
+}
+
+std::vector<float> SendBlock(HostRecord& record, const float* samples, int count,
+                             const StreamFormat& format, bool start, bool end) {
+    float* block = record.HostAllocateAudio(count);
+    if (count > 0) std::memcpy(block, samples, sizeof(float) * static_cast<std::size_t>(count));
+    PutBlock(record, block, count, format.channels, format.sampleRate, start, end);
     record.Send(format.command);
 
     std::vector<float> returned;
@@ -43,12 +48,8 @@ bool StreamAudio(HostRecord& record, SamplePipe& pipe, const StreamFormat& forma
             record.HostFreeAudio(block);
             return false;
         }
-        record.audioFormatA = format.channels;
-        record.audioFormatB = format.sampleRate;
-        record.audioStart = offset == 0;
-        record.audioEnd = offset + count >= pipe.samples;
-        record.audioBuffer = block;
-        record.audioItemCount = count;
+        PutBlock(record, block, count, format.channels, format.sampleRate, offset == 0,
+                 offset + count >= pipe.samples);
         record.Send(format.command);
 
         const int returned = record.audioBuffer ? std::max(record.audioItemCount, 0) : 0;

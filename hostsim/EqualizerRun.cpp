@@ -103,7 +103,7 @@ bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options
     HostRecord record;
     record.Attach(module.Processing());
     record.instanceKind = kefo::kKindFull;
-    if (record.Send(kefo::kCmdCreateInstance) != kefo::kResultHandled || !record.context) {
+    if (!record.CreateInstance()) {
         error = "the add-on made no instance";
         return false;
     }

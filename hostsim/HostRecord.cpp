@@ -78,6 +78,10 @@ int HostRecord::Send(int commandCode) {
     return processing_ ? CallProcessing(processing_, this) : 0;
 }
 
+bool HostRecord::CreateInstance() {
+    return Send(kefo::kCmdCreateInstance) == kefo::kResultHandled && context != nullptr;
+}
+
 std::vector<ServiceCall> HostRecord::CallsTo(const std::string& name) const {
     std::vector<ServiceCall> found;
     for (const auto& call : calls_)

@@ -63,6 +63,8 @@ public:
     void Attach(KEFO_ProcessingFn processing) { processing_ = processing; }
     // Sets command and calls the add-on; returns its result.
     int Send(int commandCode);
+    // Sends Create; true when the add-on handled it and set a context.
+    bool CreateInstance();
 
     // --- what the add-on did -------------------------------------------
     // The most recent calls, at most kRecentCallLimit of them, oldest first:

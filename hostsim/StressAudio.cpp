@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#include "AudioStream.h"
 
 namespace hostsim {
 namespace {
@@ -58,12 +61,7 @@ std::vector<float> StressAudio::Send(int command, const Format& format,
     const int count = static_cast<int>(input.size());
     float* block = record_.HostAllocateAudio(count);
     if (count > 0) std::memcpy(block, input.data(), sizeof(float) * input.size());
-    record_.audioFormatA = format.channels;
-    record_.audioFormatB = format.rate;
-    record_.audioStart = start;
-    record_.audioEnd = end;
-    record_.audioBuffer = block;
-    record_.audioItemCount = count;
+    PutBlock(record_, block, count, format.channels, format.rate, start, end);
 
     const auto before = std::chrono::steady_clock::now();
     const int result = record_.Send(command);
@@ -98,21 +96,16 @@ std::vector<float> StressAudio::Send(int command, const Format& format,
     if (back && answered > 0 && !shared_.failed.load()) output.assign(back, back + answered);
     // The equalizer silences what is not finite; the feeds hand the block
     // back as it came (checked above).
-    for (float sample : IsEqualizerCommand(command) ? output : std::vector<float>{}) {
-        if (!std::isfinite(sample)) {
-            shared_.Fail(what + " put out a sample that is not finite");
-            break;
-        }
-    }
+    if (IsEqualizerCommand(command) &&
+        std::any_of(output.begin(), output.end(), [](float s) { return !std::isfinite(s); }))
+        shared_.Fail(what + " put out a sample that is not finite");
 
+    maxCallMicros_ = std::max(maxCallMicros_, micros);
     if (IsEqualizerCommand(command)) {
-        maxCallMicros_ = std::max(maxCallMicros_, micros);
         const bool sameFormat = lastEqualizerFormat_.channels == format.channels &&
                                 lastEqualizerFormat_.rate == format.rate;
         if (answered == 0 && !end && sameFormat) maxWaitMicros_ = std::max(maxWaitMicros_, micros);
         lastEqualizerFormat_ = format;
-    } else {
-        maxCallMicros_ = std::max(maxCallMicros_, micros);
     }
 
     record_.Forget(back);

@@ -73,8 +73,7 @@ bool ReferenceOutput(KEFO_ProcessingFn processing, const std::vector<float>& set
     record.Attach(processing);
     record.instanceKind = kefo::kKindHeadless;
     record.SetStoredSettings(settings);
-    if (record.Send(kefo::kCmdCreateInstance) != kefo::kResultHandled || !record.context)
-        return false;
+    if (!record.CreateInstance()) return false;
     StreamFormat format{2, StressAudio::kFinalRate, kefo::kCmdProcessPlayback};
     output = SendBlock(record, input.data(), static_cast<int>(input.size()), format, true, true);
     record.Send(kefo::kCmdDestroyInstance);
@@ -111,7 +110,7 @@ StressReport RunStress(const StressOptions& options) {
     ui.script.fileOutputValue = 1.0;
     ui.script.isAudioRunning = 1;
     ui.script.activityFlags[0] = 1;
-    if (ui.Send(kefo::kCmdCreateInstance) != kefo::kResultHandled || !ui.context) {
+    if (!ui.CreateInstance()) {
         report.failure = "the add-on made no instance";
         return report;
     }
