@@ -20,7 +20,6 @@ namespace {
 
 const char kPreset[] = "Rock [QZ]";
 constexpr double kTolerance = 0.25;  // dB
-const std::vector<double> kCentres = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
 }  // namespace
 
@@ -39,7 +38,7 @@ int RunDemoCommand(int argc, wchar_t** argv) {
         }
     }
 
-    DemoSignal signal = MakeDemoSignal(kCentres, 2, 44100);
+    DemoSignal signal = MakeDemoSignal(kEqualizerCentres, 2, 44100);
     WavAudio input{signal.channels, signal.sampleRate, signal.samples, {}}, output;
     EqualizerOptions options;
     PresetGains(kPreset, options.gains);
@@ -72,15 +71,15 @@ int RunDemoCommand(int argc, wchar_t** argv) {
 
     bool ok = true;
     std::printf("%9s  %9s  %11s  %10s\n", "band", "asked dB", "measured dB", "difference");
-    for (std::size_t band = 0; band < kCentres.size(); ++band) {
+    for (std::size_t band = 0; band < kEqualizerCentres.size(); ++band) {
         const double asked = options.gains[band];
         const double measured =
             MeasuredGainDb(input.samples, output.samples, 2, 44100, signal.tones[band]);
         const double difference = measured - asked;
         const bool within = std::fabs(difference) <= kTolerance;
         ok &= within;
-        std::printf("%6.0f Hz  %9.2f  %11.2f  %+10.2f%s\n", kCentres[band], asked, measured,
-                    difference, within ? "" : "  (beyond 0.25 dB)");
+        std::printf("%6.0f Hz  %9.2f  %11.2f  %+10.2f%s\n", kEqualizerCentres[band], asked,
+                    measured, difference, within ? "" : "  (beyond 0.25 dB)");
     }
     const int latency = MeasureLatency(input.samples, output.samples, 2, 16384, 2048);
     ok &= latency == 0;

@@ -11,6 +11,10 @@
 
 namespace hostsim {
 
+// The centres of the add-on's nine bands, in Hz.
+inline const std::vector<double> kEqualizerCentres = {65,   125,  250,  500,  1000,
+                                                      2000, 4000, 8000, 16000};
+
 enum class EqualizerUse { kPlayback, kRecording, kSaving };
 
 struct EqualizerOptions {

@@ -24,7 +24,6 @@
 namespace {
 
 const char kPreset[] = "Rock [QZ]";
-const std::vector<double> kCentres = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
 int Fail(const std::string& error) {
     std::fprintf(stderr, "demo_pictures: %s\n", error.c_str());
@@ -59,14 +58,14 @@ int wmain(int argc, wchar_t** argv) {
     const std::string title = std::string("Equalizer response, preset \"") + kPreset +
                               "\", 44100 Hz (measured through the add-on)";
     testing_screens::Image picture;
-    if (!hostsim::DrawResponse(response, kCentres, gains, title, picture) ||
+    if (!hostsim::DrawResponse(response, hostsim::kEqualizerCentres, gains, title, picture) ||
         !testing_screens::WritePng(picture, responsePath))
         return Fail("cannot write " + hostsim::Narrow(responsePath));
     std::printf("written: %s\n", hostsim::Narrow(responsePath).c_str());
 
     // The analyzer sees what the equalizer plays: the demo's pink noise
     // through the preset, captured as the noise ends.
-    hostsim::DemoSignal signal = hostsim::MakeDemoSignal(kCentres, 2, 44100);
+    hostsim::DemoSignal signal = hostsim::MakeDemoSignal(hostsim::kEqualizerCentres, 2, 44100);
     signal.samples.resize(
         std::min(signal.samples.size(), static_cast<std::size_t>(signal.noiseFrames) * 2));
     hostsim::WavAudio input{2, 44100, signal.samples, {}}, played;

@@ -32,7 +32,6 @@ const char kUsage[] =
     "Reads 16-bit PCM, 24-bit PCM or 32-bit float WAV, mono or stereo, 8000 to 192000 Hz,\n"
     "files of up to 1 GiB; writes 32-bit float WAV with the same rate and channels.\n";
 
-constexpr double kBandCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 constexpr float kMinGain = -15.0f, kMaxGain = 15.0f;
 // Frames read from the input per host block's worth of reading at most.
 constexpr std::size_t kReadFrames = 1 << 16;
@@ -48,11 +47,11 @@ bool CheckGains(const std::vector<float>& gains, std::string& error) {
         char text[160];
         if (!std::isfinite(gains[band])) {
             std::snprintf(text, sizeof text, "gain of band %zu (%g Hz) is not a finite number",
-                          band + 1, kBandCentres[band]);
+                          band + 1, kEqualizerCentres[band]);
         } else if (gains[band] < kMinGain || gains[band] > kMaxGain) {
             std::snprintf(text, sizeof text,
                           "gain %g dB of band %zu (%g Hz) is outside -15 to +15 dB",
-                          static_cast<double>(gains[band]), band + 1, kBandCentres[band]);
+                          static_cast<double>(gains[band]), band + 1, kEqualizerCentres[band]);
         } else {
             continue;
         }
