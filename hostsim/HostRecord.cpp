@@ -222,6 +222,7 @@ HWND HostRecord::CreateFrame(int frameIndex, const char* title, DWORD style, int
         return nullptr;
     }
     frames_[frameIndex] = frame;
+    if (script.framesGoneAtOnce) DestroyWindow(frame);
     return frame;
 }
 

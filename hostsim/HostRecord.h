@@ -45,6 +45,9 @@ struct HostScript {
     int currentFormatB = 44100;
     int keepSaveOption = 1;
     bool failAllocateAudio = false;
+    // Hands back each new frame already destroyed, as a host whose frame was
+    // closed before the add-on could fill it.
+    bool framesGoneAtOnce = false;
     // The slots no add-on of this system calls answer 0, or base + slot
     // number when a base is set; slot 30 answers its own floating value.
     int unnamedSlotAnswerBase = 0;

@@ -22,6 +22,12 @@ void GiveFrameIcon(HWND frame) {
     if (frame && icon) SendMessageW(frame, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
+// Shows the host's text for a system call that failed with the given code.
+void ReportFailedCall(KEFO_Params* record, DWORD code, const char* function) {
+    record->FormatErrorText(code, function, nullptr);
+    record->ShowMessage(record->ownerWindow, record->hostText, kMessageError, kButtonsOk);
+}
+
 // Loads dialog 102; on failure the host's text for the failed call is shown.
 const DLGTEMPLATE* LoadEqualizerTemplate(KEFO_Params* record, DWORD* size) {
     KEFO_MARK();
@@ -37,8 +43,7 @@ const DLGTEMPLATE* LoadEqualizerTemplate(KEFO_Params* record, DWORD* size) {
         failed = "LockResource";
     }
     if (failed) {
-        record->FormatErrorText(GetLastError(), failed, nullptr);
-        record->ShowMessage(record->ownerWindow, record->hostText, kMessageError, kButtonsOk);
+        ReportFailedCall(record, GetLastError(), failed);
         return nullptr;
     }
     *size = SizeofResource(ModuleHandle(), resource);
@@ -172,6 +177,15 @@ void ToggleEqualizerWindow(KEFO_Params* record) {
     HWND dialog =
         CreateDialogIndirectParamW(ModuleHandle(), dialogTemplate, frame, &EqualizerDialogProc,
                                    reinterpret_cast<LPARAM>(record));
+    if (!dialog) {
+        // An empty frame would stay open, and the next toggle would open a
+        // second one: close it, keep the stored state, and say why.
+        const DWORD code = GetLastError();
+        instance->equalizerFrame = nullptr;
+        record->DestroyFrame(frame);
+        ReportFailedCall(record, code, "CreateDialogIndirectParam");
+        return;
+    }
     instance->equalizerDialog = dialog;
     instance->settings[kEqualizerOpen] = 1.0f;
     StoreCurrentSettings(record);

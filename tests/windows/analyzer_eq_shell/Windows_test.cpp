@@ -61,6 +61,30 @@ TEST_F(AnalyzerEqTest, ClosingTheEqualizerBringsThePeriodBack) {
     EXPECT_EQ(record_.StoredSettings()[2], 1.0f);
 }
 
+// A frame the equalizer dialog cannot be created in is closed again, nothing
+// is stored, the failure is shown, and the next toggle opens one frame.
+TEST_F(AnalyzerEqTest, EqualizerThatCannotBeCreatedLeavesNoFrame) {
+    ASSERT_EQ(Create(0), 1);
+    const std::size_t storesBefore = record_.CallsTo("StoreSettings").size();
+    record_.script.framesGoneAtOnce = true;
+    record_.menuItemId = 0x1003;
+    record_.Send(kefo::kCmdMenuCommand);
+    EXPECT_EQ(record_.CountOf("DestroyFrame"), 1);
+    EXPECT_EQ(record_.CallsTo("StoreSettings").size(), storesBefore);
+    auto failure = record_.CallsTo("FormatErrorText");
+    ASSERT_EQ(failure.size(), 1u);
+    EXPECT_EQ(failure[0].args[1], "CreateDialogIndirectParam");
+    EXPECT_EQ(record_.CountOf("ShowMessage"), 1);
+    record_.Send(kefo::kCmdQueryMenuItem);
+    EXPECT_EQ(record_.menuItemState, 1);
+
+    record_.script.framesGoneAtOnce = false;
+    record_.Send(kefo::kCmdMenuCommand);
+    EXPECT_NE(record_.Frame(1), nullptr);
+    EXPECT_EQ(record_.CountOf("DestroyFrame"), 1);
+    EXPECT_EQ(record_.StoredSettings()[2], 1.0f);
+}
+
 TEST_F(AnalyzerEqTest, UserClosingTheAnalyzerFrameStopsTheFeeds) {
     ASSERT_EQ(Create(0, WindowsOpenWithPlayback()), 1);
     record_.UserClosesFrame(0);
