@@ -67,14 +67,15 @@ void CBitmapFromPoints::FillRect(int x0, int y0, int x1, int y1, std::uint32_t c
 HBITMAP CBitmapFromPoints::CreateBitmap(ErrorRecordA* error) const noexcept {
     KEFO_MARK_FILL();
     ClearError(error);
-    const UniqueHDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
-    if (!display) {
-        SetError(kErrorSystem, error, GetLastError(), "CreateDC(\"DISPLAY\",0,0,0)", "", __FILE__,
+    // An empty canvas fails the same way on every machine, display or not.
+    if (!pixels_) {
+        SetError(kErrorSystem, error, ERROR_INVALID_PARAMETER, "CreateDIBitmap", "", __FILE__,
                  __LINE__);
         return nullptr;
     }
-    if (!pixels_) {
-        SetError(kErrorSystem, error, ERROR_INVALID_PARAMETER, "CreateDIBitmap", "", __FILE__,
+    const UniqueHDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    if (!display) {
+        SetError(kErrorSystem, error, GetLastError(), "CreateDC(\"DISPLAY\",0,0,0)", "", __FILE__,
                  __LINE__);
         return nullptr;
     }
