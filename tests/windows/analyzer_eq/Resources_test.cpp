@@ -320,16 +320,16 @@ TEST_F(AnalyzerEqResources, AboutDialogHasItsControls) {
     const Template d = Dialog(106);
     // clang-format off
     const std::vector<Control> expected = {
-        {IDOK, L"Button", L"OK", 199, 7, 50, 14},
+        {IDOK, L"Button", L"OK", 229, 7, 50, 14},
         {-1, L"Static", L"#114", 7, 7, 20, 20},
-        {1063, L"Static", L"", 35, 7, 159, 8},
+        {1063, L"Static", L"", 35, 7, 189, 8},
         {-1, L"Static", L"Version", 35, 21, 27, 8},
         {1065, L"Static", L"", 66, 21, 63, 8},
         {1071, L"Static", L"Copyright \u00A9 2004-%s Brendle", 35, 35, 159, 8},
     };
     // clang-format on
     ExpectControls(d, expected);
-    EXPECT_EQ(d.cx, 256);
+    EXPECT_EQ(d.cx, 286);
     EXPECT_EQ(d.cy, 50);
     EXPECT_EQ(d.style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
               static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
@@ -365,6 +365,10 @@ TEST_F(AnalyzerEqResources, PresetNameDialogHasItsControls) {
     EXPECT_EQ(d.items[3].style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
 }
 
+INT_PTR CALLBACK AcceptDialog(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
 // The system builds every dialog from its template: each control becomes a
 // window of its class, and the child dialogs come out at their mapped size.
 TEST_F(AnalyzerEqResources, EveryDialogCanBeCreated) {
@@ -373,13 +377,10 @@ TEST_F(AnalyzerEqResources, EveryDialogCanBeCreated) {
     HWND host = CreateWindowExW(0, L"Static", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(host, nullptr);
-    auto proc = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR {
-        return message == WM_INITDIALOG;
-    };
     for (int id : {101, 102, 106, 108}) {
         SCOPED_TRACE("dialog " + std::to_string(id));
         const Template t = Dialog(id);
-        HWND dialog = CreateDialogParamW(module_, MAKEINTRESOURCEW(id), host, proc, 0);
+        HWND dialog = CreateDialogParamW(module_, MAKEINTRESOURCEW(id), host, AcceptDialog, 0);
         ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
         for (const Item& item : t.items) {
             if (item.id == -1) continue;
@@ -402,28 +403,29 @@ TEST_F(AnalyzerEqResources, EveryDialogCanBeCreated) {
     DestroyWindow(host);
 }
 
+INT_PTR CALLBACK FillSampleValues(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    // Sample values where the add-on fills texts in at run time.
+    const int values[] = {3, 0, -2, 0, 5, 0, 0, -6, 1};
+    const int valueIds[] = {1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1050};
+    for (int band = 0; band < 9; ++band) {
+        wchar_t text[8];
+        wsprintfW(text, values[band] > 0 ? L"+%i" : L"%i", values[band]);
+        SetDlgItemTextW(dialog, valueIds[band], text);
+        SendDlgItemMessageW(dialog, 1006 + band, TBM_SETRANGE, TRUE, MAKELPARAM(-15, 15));
+        SendDlgItemMessageW(dialog, 1006 + band, TBM_SETPOS, TRUE, -values[band]);
+    }
+    SetDlgItemTextW(dialog, 1063, L"Spectrum Analyzer and Graphic Equalizer Add-on");
+    SetDlgItemTextW(dialog, 1065, L"1.1");
+    return TRUE;
+}
+
 // Each dialog as a user sees it, saved to the build's artifacts folder
 // (analyzer_eq_dialog_<id>.png): the child windows inside a plain frame the
 // size of the dialog, the popups on their own.
 TEST_F(AnalyzerEqResources, DialogPicturesAreSaved) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     ASSERT_TRUE(InitCommonControlsEx(&icc));
-    auto proc = [](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
-        if (message != WM_INITDIALOG) return FALSE;
-        // Sample values where the add-on fills texts in at run time.
-        const int values[] = {3, 0, -2, 0, 5, 0, 0, -6, 1};
-        const int valueIds[] = {1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1050};
-        for (int band = 0; band < 9; ++band) {
-            wchar_t text[8];
-            wsprintfW(text, values[band] > 0 ? L"+%i" : L"%i", values[band]);
-            SetDlgItemTextW(dialog, valueIds[band], text);
-            SendDlgItemMessageW(dialog, 1006 + band, TBM_SETRANGE, TRUE, MAKELPARAM(-15, 15));
-            SendDlgItemMessageW(dialog, 1006 + band, TBM_SETPOS, TRUE, -values[band]);
-        }
-        SetDlgItemTextW(dialog, 1063, L"Spectrum Analyzer and Graphic Equalizer Add-on");
-        SetDlgItemTextW(dialog, 1065, L"1.1");
-        return TRUE;
-    };
     // One frame for both child dialogs: under Wine without a window manager,
     // taking a top-level window off the screen costs seconds.
     HWND frame = CreateWindowExW(0, L"Static", L"", WS_POPUP | SS_GRAYRECT, 40, 40, 100, 100,
@@ -432,8 +434,8 @@ TEST_F(AnalyzerEqResources, DialogPicturesAreSaved) {
     for (int id : {101, 102, 106, 108}) {
         SCOPED_TRACE("dialog " + std::to_string(id));
         const bool child = (Dialog(id).style & WS_CHILD) != 0;
-        HWND dialog =
-            CreateDialogParamW(module_, MAKEINTRESOURCEW(id), child ? frame : nullptr, proc, 0);
+        HWND dialog = CreateDialogParamW(module_, MAKEINTRESOURCEW(id), child ? frame : nullptr,
+                                         FillSampleValues, 0);
         ASSERT_NE(dialog, nullptr);
         HWND shown = child ? frame : dialog;
         RECT inner{};

@@ -16,6 +16,7 @@ namespace {
 using hostsim::DriveModalDialog;
 
 using testing_windows::TextOf;
+using testing_windows::TextWidthOf;
 
 class AnalyzerEqAbout : public AnalyzerEqTest {
 protected:
@@ -31,6 +32,7 @@ protected:
 
 TEST_F(AnalyzerEqAbout, ShowsItsTextsAsksForItsTopicAndEndsWithOk) {
     std::wstring caption, name, version, copyright;
+    int nameWidth = 0, nameRoom = 0;
     HWND owner = nullptr;
     bool saved = false;
     int result = 0;
@@ -39,6 +41,10 @@ TEST_F(AnalyzerEqAbout, ShowsItsTextsAsksForItsTopicAndEndsWithOk) {
                                     if (step == 0) {
                                         caption = TextOf(dialog);
                                         name = TextOf(GetDlgItem(dialog, 1063));
+                                        nameWidth = TextWidthOf(GetDlgItem(dialog, 1063));
+                                        RECT room{};
+                                        GetClientRect(GetDlgItem(dialog, 1063), &room);
+                                        nameRoom = room.right;
                                         version = TextOf(GetDlgItem(dialog, 1065));
                                         copyright = TextOf(GetDlgItem(dialog, 1071));
                                         owner = GetWindow(dialog, GW_OWNER);
@@ -60,6 +66,8 @@ TEST_F(AnalyzerEqAbout, ShowsItsTextsAsksForItsTopicAndEndsWithOk) {
     EXPECT_EQ(owner, host_.Handle());
     EXPECT_EQ(caption, L"About Spectrum Analyzer and Graphic Equalizer Add-on");
     EXPECT_EQ(name, L"Spectrum Analyzer and Graphic Equalizer Add-on");
+    EXPECT_GT(nameWidth, 0);
+    EXPECT_LE(nameWidth, nameRoom) << "the name is cut";
     EXPECT_EQ(version, L"1.1");
     const std::string year(kAOBuildYear);
     EXPECT_EQ(copyright,
