@@ -106,6 +106,12 @@ TEST(InstallerResources, EveryStringHasItsExactText) {
     }
 }
 
+// Collects the languages a resource exists in.
+BOOL CALLBACK NoteLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
+    reinterpret_cast<std::set<WORD>*>(param)->insert(language);
+    return TRUE;
+}
+
 TEST(InstallerResources, StringTableHoldsNoOtherEntriesAndIsUsEnglish) {
     const std::set<int> found = StringTableIds(Self());
     std::set<int> expected;
@@ -115,11 +121,7 @@ TEST(InstallerResources, StringTableHoldsNoOtherEntriesAndIsUsEnglish) {
     // Blocks 1 to 3 hold ids 0 to 47; each must exist in US English only.
     std::set<WORD> languages;
     for (int block = 1; block <= 3; ++block) {
-        auto note = [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) -> BOOL {
-            reinterpret_cast<std::set<WORD>*>(param)->insert(language);
-            return TRUE;
-        };
-        EnumResourceLanguagesW(Self(), RT_STRING, MAKEINTRESOURCEW(block), note,
+        EnumResourceLanguagesW(Self(), RT_STRING, MAKEINTRESOURCEW(block), NoteLanguage,
                                reinterpret_cast<LONG_PTR>(&languages));
     }
     EXPECT_EQ(languages, std::set<WORD>{MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)});
@@ -252,6 +254,48 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight};
 }
 
+// Fills a page's lists with sample rows where the installer fills them in at
+// run time.
+INT_PTR CALLBACK FillSampleRows(HWND page, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    for (int listId : {IDC_INSTALLED_LIST, IDC_INSTALL_LIST}) {
+        HWND list = GetDlgItem(page, listId);
+        if (list == nullptr) continue;
+        DWORD extended = LVS_EX_FULLROWSELECT;
+        if (listId == IDC_INSTALL_LIST) extended |= LVS_EX_CHECKBOXES;
+        ListView_SetExtendedListViewStyle(list, extended);
+        if (listId == IDC_INSTALLED_LIST) {
+            ListView_SetBkColor(list, GetSysColor(COLOR_BTNFACE));
+            ListView_SetTextBkColor(list, GetSysColor(COLOR_BTNFACE));
+        }
+        RECT client{};
+        GetClientRect(list, &client);
+        LVCOLUMNW name{};
+        name.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        name.fmt = LVCFMT_LEFT;
+        name.cx = client.right - GetSystemMetrics(SM_CYHSCROLL) - 125;
+        name.pszText = const_cast<wchar_t*>(L"Name");
+        LVCOLUMNW version = name;
+        version.fmt = LVCFMT_RIGHT;
+        version.cx = 125;
+        version.pszText = const_cast<wchar_t*>(L"Version");
+        ListView_InsertColumn(list, 0, &name);
+        ListView_InsertColumn(list, 1, &version);
+        const wchar_t* rows[][2] = {{L"Digital Mixer Add-on", L"1.2 (build 310)"},
+                                    {L"Send to iTunes/iPod Add-on", L"1.0"}};
+        for (int row = 0; row < 2; ++row) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.pszText = const_cast<wchar_t*>(rows[row][0]);
+            ListView_InsertItem(list, &item);
+            ListView_SetItemText(list, row, 1, const_cast<wchar_t*>(rows[row][1]));
+            if (listId == IDC_INSTALL_LIST) ListView_SetCheckState(list, row, row == 0);
+        }
+    }
+    return TRUE;
+}
+
 class InstallerPages : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -272,46 +316,7 @@ protected:
     // The page as a child of the frame, given sample contents where the
     // installer fills them in at run time.
     HWND Page(int id) {
-        auto proc = [](HWND page, UINT message, WPARAM, LPARAM) -> INT_PTR {
-            if (message != WM_INITDIALOG) return FALSE;
-            for (int listId : {IDC_INSTALLED_LIST, IDC_INSTALL_LIST}) {
-                HWND list = GetDlgItem(page, listId);
-                if (list == nullptr) continue;
-                DWORD extended = LVS_EX_FULLROWSELECT;
-                if (listId == IDC_INSTALL_LIST) extended |= LVS_EX_CHECKBOXES;
-                ListView_SetExtendedListViewStyle(list, extended);
-                if (listId == IDC_INSTALLED_LIST) {
-                    ListView_SetBkColor(list, GetSysColor(COLOR_BTNFACE));
-                    ListView_SetTextBkColor(list, GetSysColor(COLOR_BTNFACE));
-                }
-                RECT client{};
-                GetClientRect(list, &client);
-                LVCOLUMNW name{};
-                name.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-                name.fmt = LVCFMT_LEFT;
-                name.cx = client.right - GetSystemMetrics(SM_CYHSCROLL) - 125;
-                name.pszText = const_cast<wchar_t*>(L"Name");
-                LVCOLUMNW version = name;
-                version.fmt = LVCFMT_RIGHT;
-                version.cx = 125;
-                version.pszText = const_cast<wchar_t*>(L"Version");
-                ListView_InsertColumn(list, 0, &name);
-                ListView_InsertColumn(list, 1, &version);
-                const wchar_t* rows[][2] = {{L"Digital Mixer Add-on", L"1.2 (build 310)"},
-                                            {L"Send to iTunes/iPod Add-on", L"1.0"}};
-                for (int row = 0; row < 2; ++row) {
-                    LVITEMW item{};
-                    item.mask = LVIF_TEXT;
-                    item.iItem = row;
-                    item.pszText = const_cast<wchar_t*>(rows[row][0]);
-                    ListView_InsertItem(list, &item);
-                    ListView_SetItemText(list, row, 1, const_cast<wchar_t*>(rows[row][1]));
-                    if (listId == IDC_INSTALL_LIST) ListView_SetCheckState(list, row, row == 0);
-                }
-            }
-            return TRUE;
-        };
-        HWND page = CreateDialogParamW(Self(), MAKEINTRESOURCEW(id), frame_, proc, 0);
+        HWND page = CreateDialogParamW(Self(), MAKEINTRESOURCEW(id), frame_, FillSampleRows, 0);
         EXPECT_NE(page, nullptr) << "page " << id << ", error " << GetLastError();
         return page;
     }
