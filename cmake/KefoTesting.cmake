@@ -1,19 +1,16 @@
-# kefo_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label...] [TEXT])
+# kefo_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label...])
 #
 # Builds one GoogleTest executable and registers its cases with CTest in the
 # same step, so nothing is built without being run. Discovery happens when the
 # tests run (PRE_TEST), which keeps Wine out of the build.
 #
-# Which Windows configuration runs a test is decided here and nowhere else:
-#  - by default the win32 build, on the shipped 32-bit files under Wine's WoW64
-#    mode (scripts/wine-run picks that loader for a 32-bit program);
-#  - TEXT marks a test that lays out, measures or draws text (dialog geometry,
-#    screenshots, texts read back from the screen): this Wine gives 32-bit
-#    programs no GDI text, so those run on the win64 build;
-#  - on a machine that cannot run 32-bit code at all (KEFO_WOW64 OFF) the win64
-#    build runs every test.
-# In the other configuration the executable is still defined (so callers may
-# add dependencies to it) but left out of the build and of CTest.
+# Which Windows configuration runs the Windows-side tests is decided here and
+# nowhere else: the win32 build, on the shipped 32-bit files under Wine's
+# WoW64 mode (scripts/wine-run picks that loader for a 32-bit program), on a
+# machine that runs 32-bit code; the win64 build on one that cannot
+# (KEFO_WOW64 OFF). In the other configuration the executable is still defined
+# (so callers may add dependencies to it) but left out of the build and of
+# CTest.
 include(GoogleTest)
 
 if(KEFO_WINDOWS)
@@ -47,31 +44,23 @@ endif()
 
 enable_testing()
 
-# Whether this configuration runs the Windows-side tests that need no text.
-set(KEFO_RUNS_PLAIN_WINDOWS_TESTS OFF)
+# Whether this configuration runs the Windows-side tests.
+set(KEFO_RUNS_WINDOWS_TESTS OFF)
 if((KEFO_WIN32 AND KEFO_WOW64) OR (KEFO_WIN64 AND NOT KEFO_WOW64))
-  set(KEFO_RUNS_PLAIN_WINDOWS_TESTS ON)
+  set(KEFO_RUNS_WINDOWS_TESTS ON)
 endif()
 
 function(kefo_add_test name)
-  cmake_parse_arguments(ARG "TEXT" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
   set(labels ${ARG_LABELS})
   if(KEFO_WINDOWS)
-    # One label each ("ctest -L wine" takes both): a second list item would
-    # not survive gtest_discover_tests' PROPERTIES.
-    if(ARG_TEXT)
-      set(runs_here ${KEFO_WIN64})
-      list(APPEND labels wine-text)
-    else()
-      set(runs_here ${KEFO_RUNS_PLAIN_WINDOWS_TESTS})
-      list(APPEND labels wine)
-    endif()
-    if(NOT runs_here)
+    if(NOT KEFO_RUNS_WINDOWS_TESTS)
       set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL ON)
       return()
     endif()
+    list(APPEND labels wine)
   endif()
   set(properties TIMEOUT 300)
   if(labels)

@@ -4,7 +4,6 @@
 # the prefix and the server.
 
 source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
-export WINEPREFIX="$KEFO_ROOT/build/wine"
 
 kefo_wine_pid=""
 kefo_xvfb_pid=""
@@ -34,29 +33,31 @@ kefo_start_display() {
 
 # One persistent server for the prefix; every Wine process of the run joins
 # it instead of paying the server's start-up each time. Then finds out
-# whether 32-bit programs run here, and if so gives the prefix its 32-bit
-# half once (wineboot under the WoW64 loader).
+# whether 32-bit programs run here (KEFO_WOW64).
 kefo_start_wine() {
-  mkdir -p "$WINEPREFIX"
-  "$KEFO_WINESERVER" -f -p >/dev/null 2>&1 &
+  kefo_make_prefix || return 1
+  kefo_wine_env "$KEFO_WINESERVER" -f -p >/dev/null 2>&1 &
   kefo_wine_pid=$!
-  if [ ! -e "$WINEPREFIX/system.reg" ]; then
-    echo "creating the Wine prefix in $WINEPREFIX (once)"
-  fi
-  "$KEFO_WINE64" wineboot --init >/dev/null 2>&1 || true
   KEFO_WOW64=0
-  if kefo_wow64_works; then
-    KEFO_WOW64=1
-    if [ ! -e "$WINEPREFIX/.kefo-wow64" ]; then
-      WINEDLLPATH="$KEFO_WOW_DIR/dlls" "$KEFO_WINE_WOW" wineboot -u >/dev/null 2>&1 || true
-      touch "$WINEPREFIX/.kefo-wow64"
-    fi
+  kefo_wow64_works && KEFO_WOW64=1
+  return 0
+}
+
+# One line for the run's log: which Wine, and which files the Windows side
+# runs on, and why.
+kefo_session_line() {
+  local files
+  if [ "$KEFO_WOW64" = 1 ]; then
+    files="32-bit programs run here, so the Windows side runs on the 32-bit files in dist/"
+  else
+    files="no 32-bit program runs here ($KEFO_WOW64_PROBE), so the Windows side runs on the 64-bit twins"
   fi
+  echo "Wine: $(kefo_wine_description); $files"
 }
 
 kefo_stop_session() {
   if [ -n "$kefo_wine_pid" ]; then
-    "$KEFO_WINESERVER" -k >/dev/null 2>&1 || true
+    kefo_wine_env "$KEFO_WINESERVER" -k >/dev/null 2>&1 || true
     kill "$kefo_wine_pid" 2>/dev/null || true
     wait "$kefo_wine_pid" 2>/dev/null || true
     kefo_wine_pid=""
