@@ -119,7 +119,10 @@ private:
         // The last page: Finish (the sheet's Cancel button) is enabled when
         // the installation has ended.
         if (page != L"Install Process" || finished_) {
-            if (auto_ && page != L"Install Process") Press(sheet, PSBTN_NEXT, kNextButton);
+            // Next again only when the first press has had time to act: each
+            // queued press would turn one more page.
+            if (auto_ && page != L"Install Process" && GetTickCount() - pressedAt_ >= 2000)
+                Press(sheet, PSBTN_NEXT, kNextButton);
             return;
         }
         const HWND finish = GetDlgItem(sheet, IDCANCEL);
@@ -133,10 +136,11 @@ private:
     }
 
     // Presses a wizard button once it is enabled.
-    static void Press(HWND sheet, int button, int id) {
+    void Press(HWND sheet, int button, int id) {
         const HWND control = GetDlgItem(sheet, id);
-        if (control != nullptr && IsWindowEnabled(control))
-            PostMessageW(sheet, PSM_PRESSBUTTON, button, 0);
+        if (control == nullptr || !IsWindowEnabled(control)) return;
+        PostMessageW(sheet, PSM_PRESSBUTTON, button, 0);
+        pressedAt_ = GetTickCount();
     }
 
     void Save(HWND window, const std::wstring& name) {
@@ -156,6 +160,7 @@ private:
     std::wstring lastTitle_;
     HWND lastBox_ = nullptr;
     bool finished_ = false;
+    DWORD pressedAt_ = 0;
     int pages_ = 0, boxes_ = 0;
 };
 
