@@ -132,19 +132,16 @@ void SetEqualizerStart(KEFO_Params* record) {
 
 void SetEqualizerGains(KEFO_Params* record) {
     KEFO_MARK();
-    SetEqualizerStart(record);
     InstanceOf(record)->equalizer.SetGains(InstanceOf(record)->settings.Gains());
 }
 
 void SetEqualizerFlat(KEFO_Params* record) {
     KEFO_MARK();
-    SetEqualizerStart(record);
     InstanceOf(record)->equalizer.SetFlat();
 }
 
 void SetEqualizerEnabled(KEFO_Params* record, int enabled) {
     KEFO_MARK();
-    SetEqualizerStart(record);
     InstanceOf(record)->equalizer.SetEnabled(enabled);
 }
 
