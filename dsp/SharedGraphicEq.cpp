@@ -34,6 +34,7 @@ int SharedGraphicEq::PackFormat(int channels, int rate) noexcept {
 
 void SharedGraphicEq::SetStartState(const float* gainsDb, int enabled) noexcept {
     KEFO_MARK();
+    controlThread_.Check("SharedGraphicEq::SetStartState");
     if (runningSet_) return;
     if (gainsDb) std::copy(gainsDb, gainsDb + bandCount_, state_.gains);
     state_.flat = 0;
@@ -43,6 +44,7 @@ void SharedGraphicEq::SetStartState(const float* gainsDb, int enabled) noexcept 
 
 void SharedGraphicEq::SetGains(const float* gainsDb) noexcept {
     KEFO_MARK();
+    controlThread_.Check("SharedGraphicEq::SetGains");
     if (!gainsDb) return;
     runningSet_ = true;
     std::copy(gainsDb, gainsDb + bandCount_, state_.gains);
@@ -52,6 +54,7 @@ void SharedGraphicEq::SetGains(const float* gainsDb) noexcept {
 
 void SharedGraphicEq::SetFlat() noexcept {
     KEFO_MARK();
+    controlThread_.Check("SharedGraphicEq::SetFlat");
     runningSet_ = true;
     state_.flat = 1;
     HandOver();
@@ -59,6 +62,7 @@ void SharedGraphicEq::SetFlat() noexcept {
 
 void SharedGraphicEq::SetEnabled(int enabled) noexcept {
     KEFO_MARK();
+    controlThread_.Check("SharedGraphicEq::SetEnabled");
     runningSet_ = true;
     state_.enabled = enabled != 0 ? 1 : 0;
     HandOver();
@@ -66,6 +70,7 @@ void SharedGraphicEq::SetEnabled(int enabled) noexcept {
 
 void SharedGraphicEq::RequestRestart() noexcept {
     KEFO_MARK_FILL();
+    controlThread_.Check("SharedGraphicEq::RequestRestart");
     restartRequests_.fetch_add(1, std::memory_order_release);
 }
 

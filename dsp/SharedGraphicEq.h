@@ -32,9 +32,11 @@
 //     if (eq.Filter().IsInitialized()) eq.Filter().Process(block);
 //
 // Threads and memory: the control calls (SetStartState, SetGains, SetFlat,
-// SetEnabled, RequestRestart) come from one thread and may allocate (the
-// designer's buffers and the handed-over response). Prepare and Filter come
-// from one audio thread; Prepare allocates and designs only when the format
+// SetEnabled, RequestRestart) come from one control thread, the same one for
+// the object's life, and may allocate (the designer's buffers and the
+// handed-over response); two threads calling them race, and a debug build
+// stops at the first call from a second thread. Prepare and Filter come from
+// one audio thread; Prepare allocates and designs only when the format
 // changes (the filter's Init).
 #pragma once
 
@@ -43,6 +45,7 @@
 
 #include "dsp/CGraphicEqFIR.h"
 #include "dsp/LatestValue.h"
+#include "dsp/OneThreadCheck.h"
 
 namespace kefo {
 
@@ -62,7 +65,7 @@ public:
     SharedGraphicEq(const SharedGraphicEq&) = delete;
     SharedGraphicEq& operator=(const SharedGraphicEq&) = delete;
 
-    // --- control thread ---
+    // --- the control thread (one thread only) ---
     // The gains and switch the filter runs with until the first SetGains,
     // SetFlat or SetEnabled; no effect after that.
     void SetStartState(const float* gainsDb, int enabled) noexcept;
@@ -107,6 +110,7 @@ private:
     LatestValue<Handover> handover_;
     std::atomic<int> runningFormat_{0};  // packed format of the audio side's filter
     std::atomic<unsigned> restartRequests_{0};
+    OneThreadCheck controlThread_;
 
     // Control side only.
     State state_;              // the latest asked for

@@ -3,7 +3,8 @@
 // and the state asked for last survives format changes; with the control
 // side hammering from a second thread, every response the audio side filters
 // with is one that was designed whole, the latest wins once the control side
-// stops, and restart requests are never lost.
+// stops, and restart requests are never lost. A debug build stops when a
+// second thread takes the control side.
 #include "dsp/SharedGraphicEq.h"
 
 #include <gtest/gtest.h>
@@ -241,5 +242,16 @@ TEST(SharedGraphicEq, AudioThreadOnlyEverFiltersWithWholeDesigns) {
     EXPECT_TRUE(shared.Prepare(2, 192000) & SharedGraphicEq::kRestartAsked);
     EXPECT_EQ(ResponseOf(shared.Filter()), b) << "the last design wins";
 }
+
+#ifndef NDEBUG
+TEST(SharedGraphicEqDeathTest, ASecondControlThreadStopsADebugBuild) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    SharedGraphicEq shared(Constants());
+    shared.SetGains(kGainsA);
+    shared.RequestRestart();
+    EXPECT_DEATH(std::thread([&] { shared.SetEnabled(0); }).join(),
+                 "SharedGraphicEq::SetEnabled called from a second thread");
+}
+#endif
 
 }  // namespace
