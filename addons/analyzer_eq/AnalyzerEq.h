@@ -87,6 +87,9 @@ void SetEqualizerEnabled(KEFO_Params* record, int enabled);
 void OnApplyToFile(KEFO_Params* record);
 
 // --- audio: asked for on the UI thread ----------------------------------
+// Reports through the host what the audio side met and could not report
+// from its thread (a refused output buffer, once per run of refusals).
+void ReportAudioFailures(KEFO_Params* record);
 // Empties the shown results now and the feed's collection before its next
 // frame.
 void ClearAnalyzer(KEFO_Params* record);
