@@ -8,6 +8,7 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 
 option(KEFO_WERROR "Treat warnings as errors" OFF)
 option(KEFO_SANITIZE "Build with AddressSanitizer and UBSan (native only)" OFF)
+option(KEFO_SANITIZE_THREAD "Build with ThreadSanitizer and only the tests of threads (native only)" OFF)
 option(KEFO_BENCHMARKS "Build the benchmarks (native only)" OFF)
 
 set(KEFO_NATIVE OFF)
@@ -60,6 +61,13 @@ endif()
 if(KEFO_NATIVE AND KEFO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
+endif()
+if(KEFO_NATIVE AND KEFO_SANITIZE_THREAD)
+  if(KEFO_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer does not combine with AddressSanitizer: pick one")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()
 
 # The year of the build date: About boxes and version blocks end their

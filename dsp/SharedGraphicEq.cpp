@@ -34,14 +34,19 @@ int SharedGraphicEq::PackFormat(int channels, int rate) noexcept {
 
 void SharedGraphicEq::SetStartState(const float* gainsDb, int enabled) noexcept {
     KEFO_MARK();
-    if (gainsDb) std::copy(gainsDb, gainsDb + bandCount_, state_.startGains);
-    state_.startEnabled = enabled != 0 ? 1 : 0;
+    controlThread_.Check("SharedGraphicEq::SetStartState");
+    if (runningSet_) return;
+    if (gainsDb) std::copy(gainsDb, gainsDb + bandCount_, state_.gains);
+    state_.flat = 0;
+    state_.enabled = enabled != 0 ? 1 : 0;
     HandOver();
 }
 
 void SharedGraphicEq::SetGains(const float* gainsDb) noexcept {
     KEFO_MARK();
+    controlThread_.Check("SharedGraphicEq::SetGains");
     if (!gainsDb) return;
+    runningSet_ = true;
     std::copy(gainsDb, gainsDb + bandCount_, state_.gains);
     state_.flat = 0;
     HandOver();
@@ -49,18 +54,23 @@ void SharedGraphicEq::SetGains(const float* gainsDb) noexcept {
 
 void SharedGraphicEq::SetFlat() noexcept {
     KEFO_MARK();
+    controlThread_.Check("SharedGraphicEq::SetFlat");
+    runningSet_ = true;
     state_.flat = 1;
     HandOver();
 }
 
 void SharedGraphicEq::SetEnabled(int enabled) noexcept {
     KEFO_MARK();
+    controlThread_.Check("SharedGraphicEq::SetEnabled");
+    runningSet_ = true;
     state_.enabled = enabled != 0 ? 1 : 0;
     HandOver();
 }
 
 void SharedGraphicEq::RequestRestart() noexcept {
     KEFO_MARK_FILL();
+    controlThread_.Check("SharedGraphicEq::RequestRestart");
     restartRequests_.fetch_add(1, std::memory_order_release);
 }
 
@@ -73,8 +83,9 @@ void SharedGraphicEq::ApplyDesign(CGraphicEqFIR& filter, const State& state) noe
 }
 
 // Designs state_ for the audio side's current format (when it has one) and
-// publishes it with the start state. An unchanged state is not handed over
-// again.
+// publishes it. An unchanged state is not handed over again: the audio side
+// runs the last one handed over, also after a format change, so it already
+// has it.
 void SharedGraphicEq::HandOver() noexcept {
     KEFO_MARK();
     const bool responseChanged =
@@ -123,10 +134,12 @@ int SharedGraphicEq::Prepare(int channels, int rate) noexcept {
         audioConfig_.sampleRate = format != 0 ? rate : 0;
         filterFormat_ = 0;
         if (filter_.Init(audioConfig_)) {
+            // The latest state, not what an earlier format started from: a
+            // state the control side sent before it saw this format is
+            // never sent again.
             filterFormat_ = format;
-            const State& start = latest.state;
-            filter_.SetEnabled(start.startEnabled);
-            filter_.SetGains(start.startGains, 0);
+            filter_.SetEnabled(latest.state.enabled);
+            ApplyDesign(filter_, latest.state);
         }
         runningFormat_.store(filterFormat_, std::memory_order_release);
         events |= kReinitialised;

@@ -4,18 +4,21 @@
 // The audio thread never waits for the control side and never filters with a
 // half-written response. The control side designs every new response on a
 // second CGraphicEqFIR of its own (the "designer", sized for the format the
-// audio side last reported) and hands the whole response over through a
+// audio side last reported) and hands the whole state over through a
 // LatestValue; the audio side adopts the latest one between two blocks, in
-// Prepare, by copying it into its filter. Restart requests are a counter the
-// audio side compares at the same point.
+// Prepare. Restart requests are a counter the audio side compares at the same
+// point.
 //
-// What a new format starts from is the "start state" (the settings' gains and
-// switch): the audio side designs it itself when it (re)initialises for the
-// format of the blocks it gets, the one time it designs. It also designs a
-// handed-over state whose response was made for another format (the control
-// side had not yet seen a format change). Otherwise it filters with the
-// handed-over response where it lies: taking one is an atomic exchange and a
-// pointer, with no copy.
+// The state handed over is the running state: gains or flat, and the switch.
+// Before every block the filter runs the latest one handed over, whatever
+// format changes came between: a filter (re)initialised for a new format is
+// given it too, designed by the audio side for that format, as is a
+// handed-over response made for another format (the control side had not yet
+// seen the change). Otherwise the audio side filters with the handed-over
+// response where it lies: taking one is an atomic exchange and a pointer,
+// with no copy. The "start state" (the settings' gains and switch) is the
+// running state until the control side first sets gains, flat or the switch;
+// from then on those calls change the running state one part at a time.
 //
 // Typical use:
 //
@@ -29,9 +32,11 @@
 //     if (eq.Filter().IsInitialized()) eq.Filter().Process(block);
 //
 // Threads and memory: the control calls (SetStartState, SetGains, SetFlat,
-// SetEnabled, RequestRestart) come from one thread and may allocate (the
-// designer's buffers and the handed-over response). Prepare and Filter come
-// from one audio thread; Prepare allocates and designs only when the format
+// SetEnabled, RequestRestart) come from one control thread, the same one for
+// the object's life, and may allocate (the designer's buffers and the
+// handed-over response); two threads calling them race, and a debug build
+// stops at the first call from a second thread. Prepare and Filter come from
+// one audio thread; Prepare allocates and designs only when the format
 // changes (the filter's Init).
 #pragma once
 
@@ -40,6 +45,7 @@
 
 #include "dsp/CGraphicEqFIR.h"
 #include "dsp/LatestValue.h"
+#include "dsp/OneThreadCheck.h"
 
 namespace kefo {
 
@@ -59,19 +65,20 @@ public:
     SharedGraphicEq(const SharedGraphicEq&) = delete;
     SharedGraphicEq& operator=(const SharedGraphicEq&) = delete;
 
-    // --- control thread ---
-    // The gains and switch a newly initialised filter starts from.
+    // --- the control thread (one thread only) ---
+    // The gains and switch the filter runs with until the first SetGains,
+    // SetFlat or SetEnabled; no effect after that.
     void SetStartState(const float* gainsDb, int enabled) noexcept;
     // The running filter's response and switch, as CGraphicEqFIR's calls of
-    // the same names. Each of these calls hands over the whole state (start
-    // state included) when it changed.
+    // the same names. Each hands the whole running state over when it
+    // changed; the audio side keeps it across format changes.
     void SetGains(const float* gainsDb) noexcept;
     void SetFlat() noexcept;
     void SetEnabled(int enabled) noexcept;
     void RequestRestart() noexcept;
 
     // --- audio thread ---
-    // Before a block of this format: (re)initialises on a new format, adopts
+    // Before a block of this format: (re)initialises on a new format, runs
     // the latest handed-over state and notes restart requests. Returns
     // PrepareEvent flags. The filter may stay uninitialised (refused format,
     // no memory); it is retried with the next block.
@@ -79,10 +86,9 @@ public:
     CGraphicEqFIR& Filter() noexcept { return filter_; }
 
 private:
-    // Until the control side says otherwise a filter starts at 0 dB and on.
+    // What the running filter does. Until the control side says otherwise
+    // a filter runs at 0 dB and on.
     struct State {
-        float startGains[kMaxBands] = {};
-        int startEnabled = 1;
         float gains[kMaxBands] = {};
         int flat = 0;     // the response is the pure delay, gains unused
         int enabled = 1;  // 1 filter, 0 bypass
@@ -104,14 +110,16 @@ private:
     LatestValue<Handover> handover_;
     std::atomic<int> runningFormat_{0};  // packed format of the audio side's filter
     std::atomic<unsigned> restartRequests_{0};
+    OneThreadCheck controlThread_;
 
     // Control side only.
-    State state_;
-    bool published_ = false;  // state_ has been handed over at least once
+    State state_;              // the latest asked for
+    bool runningSet_ = false;  // SetGains, SetFlat or SetEnabled came: start states are ignored
+    bool published_ = false;   // state_ has been handed over at least once
     State publishedState_;
     CGraphicEqFIR designer_;
     int designerFormat_ = 0;     // format designer_ is initialised for
-    bool designerStale_ = true;  // designer_ does not hold state_'s response
+    bool designerStale_ = true;  // designer_ does not hold publishedState_'s response
 
     // Audio side only.
     CGraphicEqFIR filter_;

@@ -73,9 +73,11 @@ void RefreshEqualizerControls(KEFO_Params* record);
 void RefreshEqualizerWindow(KEFO_Params* record);
 // Pushes the current gains and bypass to the equalizer.
 void ApplyEqualizerSettings(KEFO_Params* record);
-// The equalizer's control side: each hands the change to the audio side,
-// together with the settings' gains and bypass, which a new format starts
-// from (all SetEqualizerStart hands over).
+// The equalizer's control side, on the UI thread only (one control thread;
+// a debug build stops when another thread calls them): each hands the change
+// to the audio side, which runs the latest across format changes.
+// SetEqualizerStart gives the settings' gains and bypass, which count until
+// the first of the other three.
 void SetEqualizerStart(KEFO_Params* record);
 void SetEqualizerGains(KEFO_Params* record);  // the settings' gains
 void SetEqualizerFlat(KEFO_Params* record);
@@ -85,6 +87,9 @@ void SetEqualizerEnabled(KEFO_Params* record, int enabled);
 void OnApplyToFile(KEFO_Params* record);
 
 // --- audio: asked for on the UI thread ----------------------------------
+// Reports through the host what the audio side met and could not report
+// from its thread (a refused output buffer, once per run of refusals).
+void ReportAudioFailures(KEFO_Params* record);
 // Empties the shown results now and the feed's collection before its next
 // frame.
 void ClearAnalyzer(KEFO_Params* record);

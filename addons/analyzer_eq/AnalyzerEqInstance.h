@@ -82,7 +82,12 @@ struct AnalyzerEqInstance {
     int blockFill = 0;                   // samples gathered in the block buffer
     int pendingSkip = 0;                 // output samples still to drop
     HeapArray<float> blockBuffer;        // GetBlockLength() floats
-    bool audioAllocationFailed = false;  // reported; cleared by the next success
+    bool audioAllocationFailed = false;  // in a run of refused buffers; cleared by the next success
+
+    // Between the threads: the bytes asked for when the latest run of refused
+    // output buffers began, until the UI side reports it (0: nothing to
+    // report). The audio thread never calls the host to report.
+    std::atomic<long long> unreportedAllocationFailure{0};
 
     // UI thread.
     AnalyzerEqSettings settings = DefaultSettings();

@@ -5,6 +5,7 @@
 // the few operations the UI thread uses only ask the audio side, which acts
 // before its next block (threading rules in AnalyzerEqInstance.h).
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -81,23 +82,35 @@ void RestartStreamNow(AnalyzerEqInstance& instance) {
     filter.Reset();
 }
 
-// Reported once per run of failures, not once per block.
-void ReportAllocationFailure(KEFO_Params* record, std::int64_t bytes) {
+static_assert(std::atomic<long long>::is_always_lock_free, "the audio thread takes no lock");
+
+// Noted once per run of failures, not once per block, for the UI side to
+// report: a host may show a message or wait in its report call, which its
+// audio thread must not.
+void NoteAllocationFailure(KEFO_Params* record, std::int64_t bytes) {
     KEFO_MARK();
     AnalyzerEqInstance* instance = InstanceOf(record);
     if (instance->audioAllocationFailed) return;
     instance->audioAllocationFailed = true;
-    char argument[32];
-    std::snprintf(argument, sizeof argument, "%lld", static_cast<long long>(bytes));
-    ErrorRecordA error;
-    SetError(kErrorSystem, &error, ERROR_NOT_ENOUGH_MEMORY, "AllocateAudio", argument, __FILE__,
-             __LINE__);
-    ReportErrorRecord(record, error);
+    instance->unreportedAllocationFailure.store(bytes, std::memory_order_relaxed);
 }
 
 }  // namespace
 
 // --- UI thread -------------------------------------------------------------
+
+void ReportAudioFailures(KEFO_Params* record) {
+    KEFO_MARK();
+    const long long bytes =
+        InstanceOf(record)->unreportedAllocationFailure.exchange(0, std::memory_order_relaxed);
+    if (bytes == 0) return;
+    char argument[32];
+    std::snprintf(argument, sizeof argument, "%lld", bytes);
+    ErrorRecordA error;
+    SetError(kErrorSystem, &error, ERROR_NOT_ENOUGH_MEMORY, "AllocateAudio", argument, __FILE__,
+             __LINE__);
+    ReportErrorRecord(record, error);
+}
 
 void ClearAnalyzer(KEFO_Params* record) {
     KEFO_MARK();
@@ -132,19 +145,16 @@ void SetEqualizerStart(KEFO_Params* record) {
 
 void SetEqualizerGains(KEFO_Params* record) {
     KEFO_MARK();
-    SetEqualizerStart(record);
     InstanceOf(record)->equalizer.SetGains(InstanceOf(record)->settings.Gains());
 }
 
 void SetEqualizerFlat(KEFO_Params* record) {
     KEFO_MARK();
-    SetEqualizerStart(record);
     InstanceOf(record)->equalizer.SetFlat();
 }
 
 void SetEqualizerEnabled(KEFO_Params* record, int enabled) {
     KEFO_MARK();
-    SetEqualizerStart(record);
     InstanceOf(record)->equalizer.SetEnabled(enabled);
 }
 
@@ -261,7 +271,7 @@ int EqualizeBlock(KEFO_Params* record) {
             out = static_cast<float*>(record->AllocateAudio(static_cast<int>(bytes)));
         if (!out) {
             // The host's block goes back as it came; the stream starts over.
-            ReportAllocationFailure(record, bytes);
+            NoteAllocationFailure(record, bytes);
             RestartStreamNow(*instance);
             return kResultHandled;
         }

@@ -41,6 +41,12 @@ int Dispatch(KEFO_Params* record) {
             break;
         default: return kResultUnknown;
     }
+    // Any command but the audio ones comes on the UI thread, which reports
+    // what the audio thread could not.
+    const bool audio = code == kCmdAnalyzeFeedA || code == kCmdAnalyzeFeedB ||
+                       code == kCmdProcessRecording || code == kCmdProcessPlayback ||
+                       code == kCmdProcessSaving;
+    if (!audio) ReportAudioFailures(record);
 
     switch (code) {
         case kCmdDestroyInstance: return OnDestroy(record);

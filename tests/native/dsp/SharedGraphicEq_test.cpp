@@ -1,13 +1,16 @@
 // The handoff between a control thread and an audio thread: driven from one
-// thread it filters exactly like a plain CGraphicEqFIR given the same calls;
-// with the control side hammering from a second thread, every response the
-// audio side filters with is one that was designed whole, the latest wins
-// once the control side stops, and restart requests are never lost.
+// thread it filters exactly like a plain CGraphicEqFIR given the same calls,
+// and the state asked for last survives format changes; with the control
+// side hammering from a second thread, every response the audio side filters
+// with is one that was designed whole, the latest wins once the control side
+// stops, and restart requests are never lost. A debug build stops when a
+// second thread takes the control side.
 #include "dsp/SharedGraphicEq.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -23,7 +26,6 @@ using kefo::SharedGraphicEq;
 const double kCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 const float kGainsA[9] = {6, -6, 3, 0, -12, 4, 9, -3, 15};
 const float kGainsB[9] = {-15, 2, 2, 8, 0, -9, 1, 12, -6};
-const float kZero[9] = {};
 
 GraphicEqConfig Constants() {
     return GraphicEqConfig{0, 0, 9, kCentres, 2, 1};
@@ -132,15 +134,58 @@ TEST(SharedGraphicEq, OneThreadFiltersExactlyAsThePlainFilter) {
 
         shared.RequestRestart();
         EXPECT_EQ(shared.Prepare(channels, 48000), SharedGraphicEq::kRestartAsked);
-        // A new format starts from the start state, designed by the audio side.
-        shared.SetStartState(kZero, 0);
+        // A new format keeps the running state (flat and on), designed by the
+        // audio side; a start state no longer counts once it is set.
+        shared.SetStartState(kGainsB, 0);
         shared.SetEnabled(1);
         EXPECT_EQ(shared.Prepare(channels, 44100), SharedGraphicEq::kReinitialised);
         config.sampleRate = 44100;
         ASSERT_TRUE(plain.Init(config));
-        plain.SetEnabled(0);
-        plain.SetGains(kZero, 0);
+        plain.SetFlat();
         EXPECT_EQ(ResponseOf(shared.Filter()), ResponseOf(plain));
+    }
+}
+
+// The order a host's state change makes the add-on send in: a running state,
+// the start state (the settings, which differ), a new format, and the same
+// running state again, before or after the audio side has seen the format.
+// The audio side ends in the running state: bypassed, or flat.
+TEST(SharedGraphicEq, TheStateAskedForLastOutlivesAFormatChange) {
+    for (bool againBeforeTheNewFormat : {true, false}) {
+        SCOPED_TRACE(againBeforeTheNewFormat ? "sent again before" : "sent again after");
+        auto drive = [&](SharedGraphicEq& shared, const std::function<void()>& send) {
+            shared.SetStartState(kGainsA, 1);
+            shared.SetGains(kGainsA);
+            ASSERT_TRUE(shared.Prepare(2, 48000) & SharedGraphicEq::kReinitialised);
+            send();
+            shared.SetStartState(kGainsB, 1);
+            if (againBeforeTheNewFormat) send();
+            ASSERT_TRUE(shared.Prepare(2, 44100) & SharedGraphicEq::kReinitialised);
+            if (!againBeforeTheNewFormat) send();
+            shared.Prepare(2, 44100);
+        };
+
+        SharedGraphicEq bypassed(Constants());
+        drive(bypassed, [&] { bypassed.SetEnabled(0); });
+        CGraphicEqFIR plain;
+        GraphicEqConfig config = Constants();
+        config.sampleRate = 44100;
+        config.channels = 2;
+        ASSERT_TRUE(plain.Init(config));
+        plain.SetEnabled(0);
+        const int block = plain.GetBlockLength();
+        const std::vector<float> input = Noise(static_cast<std::size_t>(block) * 2, 11);
+        std::vector<float> a(input), b(input);
+        for (int i = 0; i < 2; ++i) {
+            bypassed.Filter().Process(a.data() + i * block);
+            plain.Process(b.data() + i * block);
+        }
+        EXPECT_TRUE(a == b) << "the audio side still filters";
+
+        SharedGraphicEq flat(Constants());
+        drive(flat, [&] { flat.SetFlat(); });
+        plain.SetFlat();
+        EXPECT_TRUE(ResponseOf(flat.Filter()) == ResponseOf(plain)) << "the start gains came back";
     }
 }
 
@@ -160,13 +205,15 @@ TEST(SharedGraphicEq, AudioThreadOnlyEverFiltersWithWholeDesigns) {
     SharedGraphicEq shared(Constants());
     const std::vector<double> a = DesignedResponse(192000, 2, kGainsA);
     const std::vector<double> b = DesignedResponse(192000, 2, kGainsB);
-    shared.SetStartState(kGainsA, 1);
-    shared.SetGains(kGainsA);
-    ASSERT_TRUE(shared.Prepare(2, 192000) & SharedGraphicEq::kReinitialised);
-
+    std::atomic<int> stage{0};  // 1: first design sent, 2: the audio side has it
     std::atomic<bool> stop{false};
     std::atomic<int> designs{0};
+    // Every control call from this thread alone, the first ones included.
     std::thread control([&] {
+        shared.SetStartState(kGainsA, 1);
+        shared.SetGains(kGainsA);
+        stage = 1;
+        while (stage.load() != 2) std::this_thread::yield();
         for (int i = 0; !stop.load(); ++i) {
             shared.SetGains(i % 2 ? kGainsB : kGainsA);
             if (i % 5 == 0) shared.RequestRestart();
@@ -175,6 +222,9 @@ TEST(SharedGraphicEq, AudioThreadOnlyEverFiltersWithWholeDesigns) {
         shared.SetGains(kGainsB);
         shared.RequestRestart();
     });
+    while (stage.load() != 1) std::this_thread::yield();
+    const bool reinitialised = shared.Prepare(2, 192000) & SharedGraphicEq::kReinitialised;
+    stage = 2;
     std::vector<float> block(static_cast<std::size_t>(shared.Filter().GetBlockLength()));
     int mismatches = 0;
     int blocks = 0;
@@ -187,9 +237,21 @@ TEST(SharedGraphicEq, AudioThreadOnlyEverFiltersWithWholeDesigns) {
     }
     stop = true;
     control.join();
+    EXPECT_TRUE(reinitialised);
     EXPECT_EQ(mismatches, 0);
     EXPECT_TRUE(shared.Prepare(2, 192000) & SharedGraphicEq::kRestartAsked);
     EXPECT_EQ(ResponseOf(shared.Filter()), b) << "the last design wins";
 }
+
+#ifndef NDEBUG
+TEST(SharedGraphicEqDeathTest, ASecondControlThreadStopsADebugBuild) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    SharedGraphicEq shared(Constants());
+    shared.SetGains(kGainsA);
+    shared.RequestRestart();
+    EXPECT_DEATH(std::thread([&] { shared.SetEnabled(0); }).join(),
+                 "SharedGraphicEq::SetEnabled called from a second thread");
+}
+#endif
 
 }  // namespace

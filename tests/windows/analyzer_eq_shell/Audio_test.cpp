@@ -151,7 +151,9 @@ TEST_F(AnalyzerEqAudio, UnusableBlocksPassThroughUntouched) {
     ExpectNoBufferFaults();
 }
 
-TEST_F(AnalyzerEqAudio, RefusedOutputBufferKeepsTheHostsBlockAndReportsOnce) {
+// The audio command never calls the host to report: the UI side reports at
+// its next command, once per run of refusals.
+TEST_F(AnalyzerEqAudio, RefusedOutputBufferKeepsTheHostsBlockAndIsReportedOnceFromTheUiSide) {
     UseGains(kRock);
     StreamFormat mono{1, 44100, kefo::kCmdProcessPlayback};
     std::vector<float> input = Noise(4096, 6);
@@ -161,17 +163,33 @@ TEST_F(AnalyzerEqAudio, RefusedOutputBufferKeepsTheHostsBlockAndReportsOnce) {
             hostsim::SendBlock(record_, input.data(), 4096, mono, call == 0, false);
         EXPECT_EQ(output, input);
     }
-    EXPECT_EQ(record_.CountOf("ReportError"), 1);
+    EXPECT_EQ(record_.CountOf("ReportError"), 0) << "reported from the audio command";
     EXPECT_EQ(record_.CountOf("FreeAudio"), 0);
+    EXPECT_EQ(record_.Send(kefo::kCmdStateChanged), 1);
     auto report = record_.CallsTo("ReportError");
+    ASSERT_EQ(report.size(), 1u);
     // Two whole blocks were due, less the delay: (4096 - 1023) floats.
     EXPECT_EQ(report[0].args.at(2), "Err 1-8 in AllocateAudio(12292)");
+    // The same run goes on: nothing new to report.
+    hostsim::SendBlock(record_, input.data(), 4096, mono, true, false);
+    EXPECT_EQ(record_.Send(kefo::kCmdColorsChanged), 1);
+    EXPECT_EQ(record_.CountOf("ReportError"), 1);
 
     // Once the host delivers again, the restarted stream is aligned again.
     record_.script.failAllocateAudio = false;
     std::vector<float> output = hostsim::SendBlock(record_, input.data(), 4096, mono, true, true);
     ExpectClose(output, FilterInOnePiece(input, 1, 44100, kRock));
     ExpectNoBufferFaults();
+
+    // A new run is reported again.
+    record_.script.failAllocateAudio = true;
+    EXPECT_EQ(hostsim::SendBlock(record_, input.data(), 100, mono, true, true).size(), 100u);
+    EXPECT_EQ(record_.CountOf("ReportError"), 1);
+    EXPECT_EQ(record_.Send(kefo::kCmdColorsChanged), 1);
+    report = record_.CallsTo("ReportError");
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[1].args.at(2), "Err 1-8 in AllocateAudio(400)");
+    record_.script.failAllocateAudio = false;
 }
 
 TEST_F(AnalyzerEqAudio, BypassIsTheSameDelayedSignal) {
