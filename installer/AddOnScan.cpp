@@ -7,6 +7,7 @@
 #include "installer/HostDiscovery.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerText.h"
+#include "installer/InterruptedInstallation.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 #include "support/ErrorRecordW.h"
@@ -195,6 +196,11 @@ void StartInstallerFrom(const wchar_t* distributionFolder) {
         Quit(FormatInstallerString(IDS_STARTED_IN_ADDONS_FOLDER, g_installer.addOnsFolder));
         return;
     }
+
+    // An installation that ended half-way is finished or undone before the
+    // installed add-ons are read; what cannot be put in order has been told
+    // and is tried again before anything is installed.
+    RecoverInterruptedInstallation();
 
     g_installer.distributionCount =
         ScanAddOns(g_installer.distributionFolder, g_installer.distributionAddOns, 1);
