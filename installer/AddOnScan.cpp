@@ -11,6 +11,7 @@
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 #include "support/ErrorRecordW.h"
+#include "support/ForeignCall.h"
 #include "support/UniqueHandle.h"
 
 namespace kefo {
@@ -27,13 +28,12 @@ void Quit(const std::wstring& text) {
     PostQuitMessage(0);
 }
 
-// The add-on is foreign code: an exception it lets out counts as no answer.
+// The add-on is foreign code: an exception it lets out, a fault or its
+// runtime's abort counts as no answer.
 int AskAddOn(KEFO_ProcessingFn processing, CKEFOParams& answer) noexcept {
-    try {
-        return processing(&answer);
-    } catch (...) {
-        return kResultUnknown;
-    }
+    int result = kResultUnknown;
+    if (!CallForeign([&] { result = processing(&answer); })) return kResultUnknown;
+    return result;
 }
 
 bool IsHiddenFromHost(const KEFO_Params& answer) {

@@ -198,6 +198,37 @@ TEST_F(AddOnScan, ScriptedAnswers) {
     EXPECT_TRUE(Query(at + L"Kind8.dll", record));
 }
 
+// However an add-on fails in its query, the installer goes on as if it had
+// not answered; what the add-on handles itself stays its own business.
+TEST_F(AddOnScan, FailingAddOnsCountAsNoAnswer) {
+    const std::wstring& at = folder_.Path();
+    const wchar_t* const failing[] = {L"Throws.dll", L"ForeignThrow.dll", L"Faults.dll",
+                                      L"Aborts.dll"};
+    for (int how = 1; how <= 6; ++how)
+        PutScriptedAddOn(at,
+                         how <= 4 ? failing[how - 1] : L"Handles" + std::to_wstring(how) + L".dll",
+                         {{L"throw", std::to_wstring(how)}, {L"help", L"H.chm"}});
+    kefo::AddOnRecord record;
+    for (int round = 0; round < 2; ++round) {
+        for (const wchar_t* dll : failing) {
+            EXPECT_FALSE(Query(at + dll, record)) << dll;
+            EXPECT_STREQ(record.helpFile, L"") << dll;
+        }
+    }
+    EXPECT_TRUE(g_boxes.empty());
+    for (const wchar_t* dll : {L"Handles5.dll", L"Handles6.dll"}) {
+        EXPECT_TRUE(Query(at + dll, record)) << dll;
+        EXPECT_STREQ(record.helpFile, L"H.chm");
+    }
+
+    // In a scan, the failing ones leave their places to the others.
+    EXPECT_EQ(kefo::ScanAddOns(at.c_str(), kefo::g_installer.distributionAddOns, 1), 2u);
+    EXPECT_TRUE(g_boxes.empty());
+
+    // And this thread's own exceptions are still its own.
+    EXPECT_THROW(throw std::string("ours"), std::string);
+}
+
 TEST_F(AddOnScan, ScanKeepsTenAcceptedInFileSystemOrder) {
     std::vector<kefo::AddOnRecord> list(kefo::kMaxAddOns);
     EXPECT_EQ(kefo::ScanAddOns(folder_.Path().c_str(), list.data(), 1), 0u);
