@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "installer/AddOnImage.h"
 #include "installer/CKEFOParams.h"
 #include "installer/Compatibility.h"
 #include "installer/HostDiscovery.h"
@@ -97,20 +98,28 @@ bool FindProgramFolder(wchar_t (&folder)[kFolderChars]) {
     return true;
 }
 
-// The add-on by its full path; its own folder and the system folder are the
-// only places searched for the DLLs it needs. A DLL that another program
-// holds without sharing (a running host) cannot be read: the user may close
-// that program and retry, so that the add-on is still listed. Null when it
-// was not loaded (told).
+// The add-on by its full path, once the file read as data has shown it to
+// be an add-on of our own machine kind; nothing of another DLL ever runs.
+// Its own folder and the system folder are the only places searched for the
+// DLLs it needs. A DLL that another program holds without sharing (a
+// running host) cannot be read: the user may close that program and retry,
+// so that the add-on is still listed. Null when it was not loaded (told,
+// unless it is no add-on).
 HMODULE LoadAddOn(const wchar_t* path) {
     for (;;) {
-        HMODULE module = LoadLibraryExW(
-            path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-        // Systems without the search flags, or a path that is not absolute.
-        if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
-            module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        if (module != nullptr) return module;
-        const DWORD code = GetLastError();
+        UniqueFile image;  // keeps the file as it was read until it is loaded
+        DWORD code = 0;
+        const AddOnImage kind = InspectAddOnImage(path, image, code);
+        if (kind == AddOnImage::kNotAddOn) return nullptr;
+        if (kind == AddOnImage::kAddOn) {
+            HMODULE module = LoadLibraryExW(
+                path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+            // Systems without the search flags, or a path that is not absolute.
+            if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+                module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            if (module != nullptr) return module;
+            code = GetLastError();
+        }
         ErrorRecordW error;
         SetError(kErrorSystem, &error, code, L"LoadLibrary", path, kSourcePath, __LINE__, 0,
                  nullptr);
