@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <xmmintrin.h>
 
+#include <float.h>
+
 #include <csignal>
 #include <cstdlib>
 
@@ -151,8 +153,15 @@ bool CallForeignCode(void (*function)(void*), void* context) noexcept {
 
     t_guard = guard.outer;
     tib->ExceptionList = chain;
-    // The add-on may have left the floating-point modes as it liked them.
-    if (guard.state == kFaulted) _mm_setcsr(mxcsr);
+    // The add-on may have left the floating-point modes as it liked them,
+    // and the 32-bit context captured holds no x87 registers: a fault in
+    // the middle of a calculation leaves values on the x87 stack.
+    if (guard.state == kFaulted) {
+#if defined(__i386__)
+        _fpreset();
+#endif
+        _mm_setcsr(mxcsr);
+    }
     _set_error_mode(previousMode);
     std::signal(SIGABRT, previousAbort);
     return guard.state == kReturned;
