@@ -1,5 +1,7 @@
 #include "ProcessingCall.h"
 
+#include "support/ForeignCall.h"
+
 #if defined(__i386__)
 // int kefo_CallOffBy4(KEFO_ProcessingFn processing, KEFO_Params* record), cdecl:
 // aligns ESP down to 16, then pushes 8 + 4 bytes so the stdcall argument sits
@@ -25,11 +27,15 @@ __asm__(
 namespace hostsim {
 
 int CallProcessing(KEFO_ProcessingFn processing, KEFO_Params* record) {
+    int result = kefo::kResultUnknown;
+    const bool returned = kefo::CallForeign([&] {
 #if defined(__i386__)
-    return kefo_CallOffBy4(processing, record);
+        result = kefo_CallOffBy4(processing, record);
 #else
-    return processing(record);
+        result = processing(record);
 #endif
+    });
+    return returned ? result : kefo::kResultUnknown;
 }
 
 }  // namespace hostsim

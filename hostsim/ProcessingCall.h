@@ -5,6 +5,10 @@
 // with the argument at an address that is a multiple of 4 but not of 8, so
 // every test and the demo prove that the add-ons' SSE2 and AVX2 code survives
 // such a host. Other builds call plainly.
+//
+// The add-on is not ours: an exception it lets out, a fault in it or its
+// runtime's abort comes back as kResultUnknown, no answer
+// (support/ForeignCall.h).
 #pragma once
 
 #include "framework/protocol/KEFO_Params.h"

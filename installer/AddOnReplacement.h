@@ -11,6 +11,13 @@
 // folder is afterwards its complete old set of files or its complete new
 // set, and no moved-aside or temporary file is left.
 //
+// The same holds when the process dies half-way: before the first file
+// changes, the plan is on the disk in a journal beside the add-ons, and the
+// journal is told when every new file is in place (ReplacementJournal.h).
+// The next run finishes or undoes what the journal says
+// (InterruptedInstallation.h). New copies are on the disk before they are
+// renamed into place, and renames are written through.
+//
 // The questions (read-only files, files in use) have been asked before
 // Apply is called (CheckBeforeReplacing in FileInstallation.h). A step that
 // still finds a file held by another program asks the file-in-use question
@@ -26,6 +33,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "installer/ReplacementJournal.h"
 
 namespace kefo {
 
@@ -63,6 +72,10 @@ private:
 
     bool ReplaceAddOn(const AddOnChange& addOn);
     bool DeleteMovedAside();
+    // Appends a record to the journal; false when that failed.
+    bool Append(JournalPhase phase) const;
+    // Append, and when it fails everything is undone and told.
+    bool Record(JournalPhase phase);
     // Runs a step until it succeeds (true), offering Retry while the file is
     // in use; otherwise undoes everything and returns false. letGo runs
     // before the undoing.
@@ -72,6 +85,9 @@ private:
 
     std::vector<AddOnChange> addOns_;
     std::vector<Done> done_;  // in the order it was done
+    FileChange journal_;      // the journal's path, for its messages
+    bool journaled_ = false;  // the journal holds the plan
+    bool placed_ = false;     // ... and says every new file is in place
 };
 
 }  // namespace kefo

@@ -2,14 +2,17 @@
 
 #include <string>
 
+#include "installer/AddOnImage.h"
 #include "installer/CKEFOParams.h"
 #include "installer/Compatibility.h"
 #include "installer/HostDiscovery.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerText.h"
+#include "installer/InterruptedInstallation.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 #include "support/ErrorRecordW.h"
+#include "support/ForeignCall.h"
 #include "support/UniqueHandle.h"
 
 namespace kefo {
@@ -26,13 +29,12 @@ void Quit(const std::wstring& text) {
     PostQuitMessage(0);
 }
 
-// The add-on is foreign code: an exception it lets out counts as no answer.
+// The add-on is foreign code: an exception it lets out, a fault or its
+// runtime's abort counts as no answer.
 int AskAddOn(KEFO_ProcessingFn processing, CKEFOParams& answer) noexcept {
-    try {
-        return processing(&answer);
-    } catch (...) {
-        return kResultUnknown;
-    }
+    int result = kResultUnknown;
+    if (!CallForeign([&] { result = processing(&answer); })) return kResultUnknown;
+    return result;
 }
 
 bool IsHiddenFromHost(const KEFO_Params& answer) {
@@ -96,20 +98,28 @@ bool FindProgramFolder(wchar_t (&folder)[kFolderChars]) {
     return true;
 }
 
-// The add-on by its full path; its own folder and the system folder are the
-// only places searched for the DLLs it needs. A DLL that another program
-// holds without sharing (a running host) cannot be read: the user may close
-// that program and retry, so that the add-on is still listed. Null when it
-// was not loaded (told).
+// The add-on by its full path, once the file read as data has shown it to
+// be an add-on of our own machine kind; nothing of another DLL ever runs.
+// Its own folder and the system folder are the only places searched for the
+// DLLs it needs. A DLL that another program holds without sharing (a
+// running host) cannot be read: the user may close that program and retry,
+// so that the add-on is still listed. Null when it was not loaded (told,
+// unless it is no add-on).
 HMODULE LoadAddOn(const wchar_t* path) {
     for (;;) {
-        HMODULE module = LoadLibraryExW(
-            path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-        // Systems without the search flags, or a path that is not absolute.
-        if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
-            module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        if (module != nullptr) return module;
-        const DWORD code = GetLastError();
+        UniqueFile image;  // keeps the file as it was read until it is loaded
+        DWORD code = 0;
+        const AddOnImage kind = InspectAddOnImage(path, image, code);
+        if (kind == AddOnImage::kNotAddOn) return nullptr;
+        if (kind == AddOnImage::kAddOn) {
+            HMODULE module = LoadLibraryExW(
+                path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+            // Systems without the search flags, or a path that is not absolute.
+            if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+                module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            if (module != nullptr) return module;
+            code = GetLastError();
+        }
         ErrorRecordW error;
         SetError(kErrorSystem, &error, code, L"LoadLibrary", path, kSourcePath, __LINE__, 0,
                  nullptr);
@@ -195,6 +205,11 @@ void StartInstallerFrom(const wchar_t* distributionFolder) {
         Quit(FormatInstallerString(IDS_STARTED_IN_ADDONS_FOLDER, g_installer.addOnsFolder));
         return;
     }
+
+    // An installation that ended half-way is finished or undone before the
+    // installed add-ons are read; what cannot be put in order has been told
+    // and is tried again before anything is installed.
+    RecoverInterruptedInstallation();
 
     g_installer.distributionCount =
         ScanAddOns(g_installer.distributionFolder, g_installer.distributionAddOns, 1);

@@ -21,6 +21,12 @@ struct FileCalls {
     HANDLE(WINAPI* openForDelete)(LPCWSTR path);
     // Sets (or clears) a file's delete-on-close mark through its handle.
     BOOL(WINAPI* markForDelete)(HANDLE file, BOOL remove);
+    // Writes a file's data through to the disk (a copy before it is renamed
+    // into place).
+    BOOL(WINAPI* flushFile)(LPCWSTR path);
+    // Appends data to a file, creating it when missing, and returns once the
+    // data is on the disk.
+    BOOL(WINAPI* appendToFile)(LPCWSTR path, const void* data, DWORD size);
 };
 
 // The calls in force.

@@ -11,6 +11,7 @@
 #include "installer/InstallerState.h"
 #include "installer/InstallerText.h"
 #include "installer/InstallPlan.h"
+#include "installer/InterruptedInstallation.h"
 #include "installer/resource.h"
 #include "support/ErrorRecordW.h"
 #include "support/UniqueHandle.h"
@@ -155,6 +156,8 @@ bool CheckBeforeReplacing(std::vector<AddOnChange>& plan) {
 }
 
 bool InstallSelectedAddOns() {
+    // Files left since start-up must not stand in the way.
+    if (!RecoverInterruptedInstallation()) return false;
     std::vector<AddOnChange> plan = PlanChanges();
     if (!CheckBeforeReplacing(plan)) return false;
     return AddOnReplacement(std::move(plan)).Apply();

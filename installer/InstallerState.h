@@ -55,6 +55,7 @@ struct InstallerState {
     HWND wizardWindow;   // the property sheet; owner of every message box
     HHOOK centringHook;  // removes itself on the first activation
     bool discoveryDone;  // start-up has run (it runs once)
+    bool startupEnded;   // ... and has returned: the lists are complete
     bool fillingList;    // list-change notifications are ignored meanwhile
     bool installing;     // cancelling is refused meanwhile
 };

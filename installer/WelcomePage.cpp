@@ -28,8 +28,14 @@ void MakeTitleBold(HWND page) {
                             reinterpret_cast<WPARAM>(g_titleFont.Get()), FALSE);
 }
 
+// Next is offered once the start-up has ended: the Select page is built
+// from the lists it fills, and its message boxes pump messages meanwhile.
+void ShowButtons(HWND page) {
+    PropSheet_SetWizButtons(GetParent(page), g_installer.startupEnded ? PSWIZB_NEXT : 0);
+}
+
 // Runs at most once per program, however often the page is painted.
-void StartOnce() {
+void StartOnce(HWND page) {
     if (g_installer.discoveryDone) return;
     g_installer.discoveryDone = true;
     try {
@@ -39,13 +45,16 @@ void StartOnce() {
         // start-up does.
         PostQuitMessage(0);
     }
+    g_installer.startupEnded = true;
+    ShowButtons(page);
 }
 
 INT_PTR OnNotify(HWND page, const NMHDR& header) {
     switch (header.code) {
-        case PSN_SETACTIVE:
-            PropSheet_SetWizButtons(GetParent(page), PSWIZB_NEXT);
-            return SetPageResult(page, 0);
+        case PSN_SETACTIVE: ShowButtons(page); return SetPageResult(page, 0);
+        // A Next that reaches the page anyway (a click or key queued before
+        // the button was disabled, a posted button press) is refused.
+        case PSN_WIZNEXT: return SetPageResult(page, g_installer.startupEnded ? 0 : -1);
         case PSN_QUERYCANCEL: return SetPageResult(page, ConfirmExit() ? FALSE : TRUE);
         default: return FALSE;
     }
@@ -54,7 +63,7 @@ INT_PTR OnNotify(HWND page, const NMHDR& header) {
 INT_PTR HandleMessage(HWND page, UINT message, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: MakeTitleBold(page); return TRUE;
-        case WM_PAINT: StartOnce(); return FALSE;  // the dialog paints itself as usual
+        case WM_PAINT: StartOnce(page); return FALSE;  // the dialog paints itself as usual
         case WM_NOTIFY: return OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
         case WM_NCDESTROY:
             // The title control is gone by now, so its font can go too.

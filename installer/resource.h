@@ -45,6 +45,11 @@
 #define IDS_REQUIRES_ANY_EDITION 38      // edition an add-on needs: 0
 #define IDS_REQUIRES_PRESK_OR_HIGHER 39  // ... 1
 #define IDS_REQUIRES_DORRIN 40           // ... 2
+// An earlier installation found unfinished at start-up, and what was done:
+#define IDS_UNFINISHED_UNDONE 41     // add-ons folder
+#define IDS_UNFINISHED_COMPLETED 42  // add-ons folder
+#define IDS_LEFTOVERS_CLEANED 43     // add-ons folder
+#define IDS_UNFINISHED_FAILED 44     // add-ons folder, code, function, argument, system text
 
 // Controls of the Welcome page (dialog 103).
 #define IDC_WELCOME_TITLE 111  // shown in bold

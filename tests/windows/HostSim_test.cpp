@@ -124,6 +124,27 @@ TEST(HostSimProgram, InfoPrintsEachDllAndGoesOnAfterFailures) {
     EXPECT_NE(out.find("helpFile=<null>\ncompanionFiles=probe.txt\n\n"), std::string::npos) << out;
 }
 
+// An add-on that throws, raises another compiler's exception, faults or
+// ends its runtime in the query gives no answer; hostsim goes on.
+TEST(HostSimProgram, InfoGoesOnAfterAddOnsThatFail) {
+    std::wstring command = L"\"" + BesideTestExe(L"hostsim.exe") + L"\" info";
+    for (int how = 1; how <= 4; ++how) {
+        const std::wstring copy = BesideTestExe(L"failing" + std::to_wstring(how) + L".dll");
+        ASSERT_TRUE(CopyFileW(BesideTestExe(L"KEFO_Scripted.dll").c_str(), copy.c_str(), FALSE));
+        std::ofstream(hostsim::Narrow(copy + L".ini")) << "[info]\nthrow=" << how << "\n";
+        command += L" \"" + copy + L"\"";
+    }
+    auto run = testing_paths::RunProcess(command + L" \"" + BesideTestExe(kProbe) + L"\"");
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    std::size_t noAnswers = 0;
+    for (std::size_t at = 0; (at = run.output.find("error=information query answered 0, not 1",
+                                                   at)) != std::string::npos;
+         ++at)
+        ++noAnswers;
+    EXPECT_EQ(noAnswers, 4u) << run.output;
+    EXPECT_NE(run.output.find("displayName=Probe Add-on\n"), std::string::npos) << run.output;
+}
+
 TEST(HostSimProgram, InfoExitsZeroWhenEveryDllAnswers) {
     auto run = testing_paths::RunProcess(L"\"" + BesideTestExe(L"hostsim.exe") + L"\" info \"" +
                                          BesideTestExe(kProbe) + L"\"");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -198,6 +199,37 @@ TEST_F(AddOnScan, ScriptedAnswers) {
     EXPECT_TRUE(Query(at + L"Kind8.dll", record));
 }
 
+// However an add-on fails in its query, the installer goes on as if it had
+// not answered; what the add-on handles itself stays its own business.
+TEST_F(AddOnScan, FailingAddOnsCountAsNoAnswer) {
+    const std::wstring& at = folder_.Path();
+    const wchar_t* const failing[] = {L"Throws.dll", L"ForeignThrow.dll", L"Faults.dll",
+                                      L"Aborts.dll"};
+    for (int how = 1; how <= 6; ++how)
+        PutScriptedAddOn(at,
+                         how <= 4 ? failing[how - 1] : L"Handles" + std::to_wstring(how) + L".dll",
+                         {{L"throw", std::to_wstring(how)}, {L"help", L"H.chm"}});
+    kefo::AddOnRecord record;
+    for (int round = 0; round < 2; ++round) {
+        for (const wchar_t* dll : failing) {
+            EXPECT_FALSE(Query(at + dll, record)) << dll;
+            EXPECT_STREQ(record.helpFile, L"") << dll;
+        }
+    }
+    EXPECT_TRUE(g_boxes.empty());
+    for (const wchar_t* dll : {L"Handles5.dll", L"Handles6.dll"}) {
+        EXPECT_TRUE(Query(at + dll, record)) << dll;
+        EXPECT_STREQ(record.helpFile, L"H.chm");
+    }
+
+    // In a scan, the failing ones leave their places to the others.
+    EXPECT_EQ(kefo::ScanAddOns(at.c_str(), kefo::g_installer.distributionAddOns, 1), 2u);
+    EXPECT_TRUE(g_boxes.empty());
+
+    // And this thread's own exceptions are still its own.
+    EXPECT_THROW(throw std::string("ours"), std::string);
+}
+
 TEST_F(AddOnScan, ScanKeepsTenAcceptedInFileSystemOrder) {
     std::vector<kefo::AddOnRecord> list(kefo::kMaxAddOns);
     EXPECT_EQ(kefo::ScanAddOns(folder_.Path().c_str(), list.data(), 1), 0u);
@@ -291,6 +323,67 @@ TEST_F(StartUp, BothListsAreScannedAndMatched) {
         kefo::g_installer.installedAddOns[kefo::g_installer.distributionAddOns[one].matchIndex];
     EXPECT_STREQ(old.fileName, L"Old.dll");
     EXPECT_EQ(old.selected, 1u);
+}
+
+// A DLL that is not an add-on is read, never loaded: the recording DLL
+// (it leaves a ".loaded" file beside itself when its DllMain runs) under a
+// plain name and under the names of system DLLs, and as an image of the
+// other machine kind, in both scanned folders. A cut image is refused with
+// the failed-load message, as a file that is not a program is.
+TEST_F(StartUp, DllsThatAreNotAddOnsAreNeverRun) {
+    const std::wstring planted = testing_paths::BesideTestExe(L"KEFO_Planted.dll");
+    std::vector<std::wstring> markers;
+    for (const std::wstring& folder : {folder_.Path(), addOns_}) {
+        for (const wchar_t* name : {L"helper.dll", L"winmm.dll", L"comctl32.dll", L"other.dll"}) {
+            ASSERT_TRUE(CopyFileW(planted.c_str(), (folder + name).c_str(), FALSE));
+            markers.push_back(folder + name + L".loaded");
+        }
+        // The same DLL built for the other machine kind.
+        std::FILE* file = _wfopen((folder + L"other.dll").c_str(), L"r+b");
+        ASSERT_NE(file, nullptr);
+        std::int32_t header = 0;
+        std::fseek(file, 0x3C, SEEK_SET);
+        ASSERT_EQ(std::fread(&header, sizeof header, 1, file), 1u);
+        const std::uint16_t other =
+            sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64;
+        std::fseek(file, header + 4, SEEK_SET);
+        std::fwrite(&other, sizeof other, 1, file);
+        std::fclose(file);
+    }
+    PutScriptedAddOn(distribution_, L"One.dll", {{L"name", L"One"}});
+    PutScriptedAddOn(addOns_, L"Two.dll", {{L"name", L"Two"}});
+    // The add-on cut off inside its section table.
+    const std::wstring cut = addOns_ + L"Cut.dll";
+    {
+        std::FILE* from = _wfopen((addOns_ + L"Two.dll").c_str(), L"rb");
+        std::FILE* to = _wfopen(cut.c_str(), L"wb");
+        ASSERT_TRUE(from && to);
+        char head[400];
+        ASSERT_EQ(std::fread(head, 1, sizeof head, from), sizeof head);
+        std::fwrite(head, 1, sizeof head, to);
+        std::fclose(from);
+        std::fclose(to);
+    }
+
+    kefo::StartInstallerFrom(distribution_);
+    EXPECT_FALSE(TakeQuitMessage());
+    ASSERT_EQ(kefo::g_installer.distributionCount, 1u);
+    EXPECT_STREQ(kefo::g_installer.distributionAddOns[0].displayName, L"One");
+    ASSERT_EQ(kefo::g_installer.installedCount, 1u);
+    EXPECT_STREQ(kefo::g_installer.installedAddOns[0].displayName, L"Two");
+    for (const std::wstring& marker : markers)
+        EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES)
+            << std::string(marker.begin(), marker.end()) << ": its DllMain ran";
+    const Texts texts = TakeBoxTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].find(L"Unexpected error 193 in the \"LoadLibrary(" + cut + L")\""), 0u)
+        << texts[0];
+
+    // The recording DLL does record a load.
+    const std::wstring loaded = folder_.Path() + L"helper.dll";
+    kefo::UniqueHModule module(LoadLibraryW(loaded.c_str()));
+    ASSERT_TRUE(module);
+    EXPECT_NE(GetFileAttributesW((loaded + L".loaded").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

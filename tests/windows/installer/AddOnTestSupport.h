@@ -65,7 +65,12 @@ private:
         WIN32_FIND_DATAW found;
         kefo::UniqueFindHandle search(FindFirstFileW((folder + L"*").c_str(), &found));
         while (search) {
-            DeleteFileW((folder + found.cFileName).c_str());
+            const std::wstring name = found.cFileName;
+            // A folder inside (the host's add-ons folder) goes with its files.
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." &&
+                name != L"..")
+                RemoveTree(folder + name + L"\\");
+            DeleteFileW((folder + name).c_str());
             if (!FindNextFileW(search.Get(), &found)) break;
         }
         RemoveDirectoryW(folder.c_str());

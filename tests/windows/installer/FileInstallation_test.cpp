@@ -16,6 +16,7 @@
 #include "InstallerTestSupport.h"
 #include "installer/FileCalls.h"
 #include "installer/InstallerText.h"
+#include "installer/InterruptedInstallation.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 
@@ -245,18 +246,66 @@ TEST_F(FileInstallation, ReadOnlyAndHeldFilesAreAskedAboutFirst) {
     EXPECT_EQ(Installed(L"R.dll"), "new:R.dll");
 }
 
+TEST_F(FileInstallation, LeftoversThatNoJournalExplainsNeverBlockARun) {
+    // As an installer that kept no journal left them: an add-on moved aside
+    // and never replaced, a moved-aside file beside its successor, a part copy.
+    Add(true, L"A", 0x10000, {L"A.dll", L"A.chm"});
+    Replace(Add(false, L"A", 0x10001, {L"A.dll", L"A.chm"}), 0);
+    ASSERT_TRUE(MoveFileW((addOns_ + L"A.dll").c_str(), (addOns_ + L"A.dll.kefo-old").c_str()));
+    Put(addOns_ + L"A.chm.kefo-old", "older:A.chm");
+    Put(addOns_ + L"A.dll.kefo-new", "part");
+    EXPECT_TRUE(kefo::RecoverInterruptedInstallation());
+    EXPECT_EQ(Box(MB_OK | MB_ICONINFORMATION),
+              kefo::FormatInstallerString(IDS_LEFTOVERS_CLEANED, addOns_));
+    EXPECT_EQ(Listing(), (Files{{L"A.dll", "old:A.dll"}, {L"A.chm", "old:A.chm"}}));
+    EXPECT_TRUE(kefo::RecoverInterruptedInstallation());
+    EXPECT_TRUE(g_boxes.empty()) << "nothing to tell the second time";
+
+    // Found only when installing, they are put in order first.
+    Put(addOns_ + L"A.dll.kefo-old", "older:A.dll");
+    EXPECT_TRUE(kefo::InstallSelectedAddOns());
+    EXPECT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(Listing(), (Files{{L"A.dll", "new:A.dll"}, {L"A.chm", "new:A.chm"}}));
+
+    // A journal that cannot be followed is kept, and told with the reason.
+    const std::wstring journal = addOns_ + L"KEFO_Install.kefo-journal";
+    Put(journal, "");
+    UniqueFile lock(
+        CreateFileW(journal.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    g_boxes.clear();
+    EXPECT_FALSE(kefo::InstallSelectedAddOns());
+    EXPECT_EQ(Box(MB_OK | MB_ICONEXCLAMATION),
+              kefo::FormatInstallerString(IDS_UNFINISHED_FAILED, addOns_, ERROR_SHARING_VIOLATION,
+                                          L"ReadFile", journal,
+                                          kefo::SystemErrorText(ERROR_SHARING_VIOLATION)));
+    lock.Reset();
+    EXPECT_TRUE(kefo::RecoverInterruptedInstallation());
+    EXPECT_EQ(Box(MB_OK | MB_ICONINFORMATION),
+              kefo::FormatInstallerString(IDS_UNFINISHED_UNDONE, addOns_));
+    EXPECT_EQ(Listing(), (Files{{L"A.dll", "new:A.dll"}, {L"A.chm", "new:A.chm"}}));
+}
+
 // ---------------------------------------------------------------------------
 // Fault injection: every file call of a whole installation fails in turn,
 // and every question is answered No or Cancel in turn. After each run every
 // add-on is its complete old or its complete new set of files, byte for
 // byte, with nothing else left in the folder.
 
+// Thrown by the call at which the process "dies": nothing after it runs,
+// no undo; only the handles are closed, as the system closes them.
+struct Crash {};
+
 struct Faults {
     static inline kefo::FileCalls real{};
     static inline int calls = 0, failAt = 0;
     static inline DWORD code = ERROR_DISK_FULL;
-    static bool Fails() {
+    static inline bool crash = false;
+    // Whether this call fails; partly leaves what the call does before it
+    // fails or dies (a copy or a write cut short).
+    static bool Fails(const std::function<void()>& partly = {}) {
         if (++calls != failAt) return false;
+        if (partly) partly();
+        if (crash) throw Crash{};
         SetLastError(code);
         return true;
     }
@@ -271,16 +320,20 @@ struct Faults {
         return Fails() ? FALSE : real.moveFile(f, t, x);
     }
     static BOOL WINAPI Copy(LPCWSTR f, LPCWSTR t, BOOL x) {
-        if (!Fails()) return real.copyFile(f, t, x);
         // A full disk leaves part of the copy behind.
-        Put(t, "part");
-        SetLastError(code);
-        return FALSE;
+        return Fails([t] { Put(t, "part"); }) ? FALSE : real.copyFile(f, t, x);
     }
     static HANDLE WINAPI Open(LPCWSTR p) {
         return Fails() ? INVALID_HANDLE_VALUE : real.openForDelete(p);
     }
     static BOOL WINAPI Mark(HANDLE h, BOOL r) { return Fails() ? FALSE : real.markForDelete(h, r); }
+    static BOOL WINAPI Flush(LPCWSTR p) { return Fails() ? FALSE : real.flushFile(p); }
+    static BOOL WINAPI Append(LPCWSTR p, const void* data, DWORD size) {
+        // Half a record reaches the disk.
+        return Fails([&] { real.appendToFile(p, data, size / 2); })
+                   ? FALSE
+                   : real.appendToFile(p, data, size);
+    }
 };
 
 // One add-on as the test sees it: the files it has installed and in the
@@ -344,7 +397,8 @@ protected:
         return refuse ? IDCANCEL : IDRETRY;
     }
 
-    // Runs one installation; whether it succeeded.
+    // Runs one installation; whether it succeeded (or, with Faults::crash,
+    // whether it died).
     bool Run(int failAt, int refuseAt) {
         Prepare();
         g_boxes.clear();
@@ -354,13 +408,26 @@ protected:
         self_ = this;
         kefo::SetMessageBoxFunction(&Answer);
         const kefo::FileCalls faulty = {
-            &Faults::GetAttributes, &Faults::SetAttributes, &Faults::Delete, &Faults::Move,
-            &Faults::Copy,          &Faults::Open,          &Faults::Mark};
+            &Faults::GetAttributes, &Faults::SetAttributes, &Faults::Delete,
+            &Faults::Move,          &Faults::Copy,          &Faults::Open,
+            &Faults::Mark,          &Faults::Flush,         &Faults::Append};
         Faults::real = kefo::SetFileCalls(&faulty);
-        const bool ok = kefo::InstallSelectedAddOns();
+        bool ok = false;
+        try {
+            ok = kefo::InstallSelectedAddOns();
+        } catch (const Crash&) {
+            ok = true;
+        }
         kefo::SetFileCalls(nullptr);
         held_.Reset();
         return ok;
+    }
+
+    // Whether anything the installation writes for itself is in the folder.
+    bool AnythingLeft() const {
+        for (const auto& file : Listing())
+            if (file.first.find(L".kefo-") != std::wstring::npos) return true;
+        return false;
     }
 
     // Checks that each add-on is complete, old or new, and nothing else is
@@ -432,6 +499,46 @@ TEST_P(FaultInjection, EveryAddOnStaysCompleteWhateverFails) {
             GetParam().name, refuse ? "Cancel" : "Retry", installed, calls - installed);
     }
     Faults::code = ERROR_DISK_FULL;
+}
+
+TEST_P(FaultInjection, ACrashAtAnyCallIsPutInOrderByTheNextRun) {
+    std::size_t copied = 0;
+    for (const auto& files : GetParam().newFiles) copied += !files.empty();
+    Faults::crash = false;
+    ASSERT_TRUE(Run(0, 0));
+    const int calls = Faults::calls;
+    const std::wstring undone = kefo::FormatInstallerString(IDS_UNFINISHED_UNDONE, addOns_),
+                       completed = kefo::FormatInstallerString(IDS_UNFINISHED_COMPLETED, addOns_);
+    int rolledBack = 0, finished = 0;
+    for (int n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("the process dies at call " + std::to_string(n));
+        Faults::crash = true;
+        EXPECT_TRUE(Run(n, 0));
+        Faults::crash = false;
+        const bool left = AnythingLeft();
+
+        // The next run starts by putting the folder in order, and says so once.
+        g_boxes.clear();
+        EXPECT_TRUE(kefo::RecoverInterruptedInstallation());
+        ASSERT_EQ(g_boxes.size(), left ? 1u : 0u);
+        const std::size_t replaced = CheckEachAddOnComplete();
+        EXPECT_TRUE(replaced == 0 || replaced == copied) << "all add-ons or none";
+        if (left) {
+            EXPECT_EQ(g_boxes[0].text, replaced ? completed : undone);
+            EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+        }
+        ++(replaced ? finished : rolledBack);
+
+        // ... and then replaces the same add-ons.
+        g_boxes.clear();
+        questions_ = 0;
+        EXPECT_TRUE(kefo::InstallSelectedAddOns());
+        EXPECT_EQ(CheckEachAddOnComplete(), copied);
+    }
+    std::printf(
+        "%s: the process died at each of %d file calls: %d undone, %d finished by the "
+        "next run\n",
+        GetParam().name, calls, rolledBack, finished);
 }
 
 // "r..." files are read-only, "h..." held open by another program.

@@ -92,6 +92,16 @@ const StringEntry kStrings[] = {
     {38, L"any edition"},
     {39, L"Presk, Vimmel, or Dorrin Edition"},
     {40, L"Dorrin Edition"},
+    {41, L"An earlier installation of add-ons in %s did not finish. The add-ons it was replacing "
+         L"have been restored as they were before it."},
+    {42, L"An earlier installation of add-ons in %s did not finish. It had already put the new "
+         L"add-ons in place; its remaining steps have now been completed."},
+    {43, L"Files left by an earlier, unfinished installation were found in %s. Add-on files that "
+         L"had been moved aside were put back where their originals were missing, and the other "
+         L"leftover files were removed."},
+    {44, L"An earlier installation of add-ons in %s did not finish, and its files could not be put "
+         L"in order: error %u in the \"%s(%s)\" function (%s). Close Tavolin, and start Setup "
+         L"again."},
 };
 // clang-format on
 

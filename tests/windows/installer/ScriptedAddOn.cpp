@@ -4,7 +4,13 @@
 // build, beta (numbers, 0x allowed); name ("*" fills the whole field without
 // a terminator); help (SetHelpFile, "<null>" for a null name; no key, no
 // call); companions (AddCompanionFile per name, separated by "|"); throw
-// (nonzero: throws instead of answering). Never shipped.
+// (instead of answering: 1 throws a C++ exception out of the export, 2
+// raises one as another compiler's runtime raises it, 3 writes through a
+// null pointer, 4 lets a C++ exception reach a noexcept function, so that
+// its runtime calls abort as the 32-bit runtime does for any exception
+// leaving the add-on; 5 throws and catches its own exception first, then
+// answers, and 6 raises and handles an exception of another compiler's
+// kind, then answers). Never shipped.
 #include <windows.h>
 
 #include <cstdlib>
@@ -35,8 +41,51 @@ const char* NameOrNull(const std::string& name) {
     return name == "<null>" ? nullptr : name.c_str();
 }
 
+// How another compiler's runtime throws: code "msc", its magic number, the
+// object, its type description (and on 64-bit systems the module base).
+[[noreturn]] void RaiseForeignException() {
+    static int thrown = 14;
+    const ULONG_PTR arguments[] = {0x19930520, reinterpret_cast<ULONG_PTR>(&thrown), 0,
+                                   reinterpret_cast<ULONG_PTR>(g_module)};
+    RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, sizeof(void*) == 8 ? 4 : 3, arguments);
+    std::abort();
+}
+
+// Handled by the handler it installs for itself, as its own code would.
+LONG WINAPI HandleOwnException(EXCEPTION_POINTERS* info) {
+    if (info->ExceptionRecord->ExceptionCode != 0xE06D7363) return EXCEPTION_CONTINUE_SEARCH;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+void Fail(long how);
+
+// The exception of case 1 ends in std::terminate here.
+void Abandon() noexcept {
+    Fail(1);
+}
+
+void Fail(long how) {
+    switch (how) {
+        case 1: throw std::string("scripted failure");
+        case 2: RaiseForeignException();
+        case 3: *static_cast<volatile int*>(nullptr) = 1; break;
+        case 4: Abandon(); break;
+        case 5: try { throw std::string("handled");
+            } catch (const std::string&) {
+            }
+            break;
+        case 6: {
+            const PVOID handler = AddVectoredExceptionHandler(1, &HandleOwnException);
+            RaiseException(0xE06D7363, 0, 0, nullptr);
+            RemoveVectoredExceptionHandler(handler);
+            break;
+        }
+        default: break;
+    }
+}
+
 int Info(KEFO_Params_8_0* record) {
-    if (Number("throw", 0) != 0) throw std::string("scripted failure");
+    Fail(Number("throw", 0));
     const std::string name = Text("name", "Scripted Add-on");
     if (name == "*") {
         std::memset(record->displayName, 'N', sizeof record->displayName);

@@ -306,6 +306,59 @@ TEST_F(Wizard, RunsFromWelcomeThroughInstallToFinish) {
     EXPECT_EQ(g_installer.centringHook, nullptr);
 }
 
+// A Next pressed while the start-up still runs (its message boxes pump the
+// wizard's messages) is not taken; Next is offered once it has ended.
+bool g_nextEnabledDuringStartup = true;
+std::wstring g_titleAfterEarlyNext;
+
+TEST_F(Wizard, NoNextBeforeTheStartUpHasEnded) {
+    HWND page = Page(IDD_WELCOME, &kefo::WelcomePageProc);
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(g_startups, 1);
+    EXPECT_TRUE(g_installer.startupEnded);
+    g_installer.startupEnded = false;
+    EXPECT_EQ(Notify(page, PSN_WIZNEXT), -1);
+    g_installer.startupEnded = true;
+    EXPECT_EQ(Notify(page, PSN_WIZNEXT), 0);
+
+    g_installer.discoveryDone = g_installer.startupEnded = false;
+    kefo::SetStartupStep([] {
+        ++g_startups;
+        const HWND sheet = g_installer.wizardWindow;
+        g_nextEnabledDuringStartup = IsWindowEnabled(GetDlgItem(sheet, kNextButton)) != FALSE;
+        PropSheet_PressButton(sheet, PSBTN_NEXT);
+        MSG msg;
+        for (int n = 0; n < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n)
+            DispatchMessageW(&msg);
+        g_titleAfterEarlyNext = TextOf(sheet);
+    });
+    bool nextOffered = false, pressed = false;
+    int waits = 0;
+    std::wstring selectTitle;
+    const auto run = hostsim::DriveModalDialog(&kefo::RunWizard, [&](HWND sheet, int) {
+        if (!g_installer.startupEnded) return false;
+        if (!pressed) {
+            nextOffered = IsWindowEnabled(GetDlgItem(sheet, kNextButton)) != FALSE;
+            PropSheet_PressButton(sheet, PSBTN_NEXT);
+            pressed = true;
+            return false;
+        }
+        // The page changes a few messages later (a bound, not a measure).
+        selectTitle = TextOf(sheet);
+        if (selectTitle == L"Tavolin Add-ons Install - Welcome to Install" && ++waits < 50)
+            return false;
+        g_answer = IDYES;  // to the exit question
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+        return true;
+    });
+    EXPECT_EQ(g_startups, 2);
+    EXPECT_FALSE(g_nextEnabledDuringStartup);
+    EXPECT_EQ(g_titleAfterEarlyNext, L"Tavolin Add-ons Install - Welcome to Install");
+    EXPECT_TRUE(nextOffered);
+    EXPECT_EQ(selectTitle, L"Tavolin Add-ons Install - Select add-ons");
+    EXPECT_FALSE(run.closedByWatchdog);
+}
+
 // A start-up failure posts the quit message, which ends the sheet.
 TEST_F(Wizard, StartUpFailureEndsTheWizard) {
     kefo::SetStartupStep([] {
