@@ -45,15 +45,15 @@ void RunCatching(void* argument) {
 // The thread's information block, which holds its chain of registered
 // frames.
 NT_TIB* ThreadBlock() {
-#if defined(__i386__)
-    // Read directly: GCC takes NtCurrentTeb's fs-relative read for an
-    // out-of-bounds access.
+    // Read directly (the block's pointer to itself): GCC takes
+    // NtCurrentTeb's segment-relative read for an out-of-bounds access.
     NT_TIB* block;
+#if defined(__i386__)
     __asm__("movl %%fs:0x18, %0" : "=r"(block));
-    return block;
 #else
-    return reinterpret_cast<NT_TIB*>(NtCurrentTeb());
+    __asm__("movq %%gs:0x30, %0" : "=r"(block));
 #endif
+    return block;
 }
 
 void __cdecl OnAbort(int) {
