@@ -34,7 +34,8 @@ kefo_in_root() {
   bwrap --die-with-parent --ro-bind "$root/usr" /usr --ro-bind "$root/etc" /etc \
     --symlink usr/bin /bin --symlink usr/sbin /sbin --symlink usr/lib /lib --symlink usr/lib64 /lib64 \
     --proc /proc --dev-bind /dev /dev --ro-bind /sys /sys --bind /tmp /tmp \
-    --dir /run --dir /var/tmp --dir "$HOME" "${binds[@]}" --unsetenv XDG_RUNTIME_DIR -- "$@"
+    --dir /run --dir /var/tmp --dir "$HOME" "${binds[@]}" --unsetenv XDG_RUNTIME_DIR \
+    --setenv FONTCONFIG_FILE "$KEFO_ROOT/scripts/lib/fonts.conf" -- "$@"
 }
 
 # Why the root cannot serve this run (one line), or nothing when it can.
