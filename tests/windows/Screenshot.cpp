@@ -203,4 +203,25 @@ void PumpMessages(DWORD milliseconds) {
     } while (GetTickCount() - start < milliseconds);
 }
 
+namespace {
+
+BOOL CALLBACK NoteUnpainted(HWND window, LPARAM pending) {
+    if (GetUpdateRect(window, nullptr, FALSE)) *reinterpret_cast<bool*>(pending) = true;
+    return TRUE;
+}
+
+}  // namespace
+
+void WaitUntilPainted(std::initializer_list<HWND> windows) {
+    for (int tick = 0; tick < 200; ++tick) {
+        bool pending = false;
+        for (HWND window : windows) {
+            NoteUnpainted(window, reinterpret_cast<LPARAM>(&pending));
+            EnumChildWindows(window, &NoteUnpainted, reinterpret_cast<LPARAM>(&pending));
+        }
+        if (!pending) return;
+        Sleep(10);
+    }
+}
+
 }  // namespace testing_screens

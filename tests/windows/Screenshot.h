@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ Image ImageFromDib(const void* bits, int width, int height);
 
 // Lets the windows of this thread paint themselves for about this long.
 void PumpMessages(DWORD milliseconds);
+
+// Waits (two seconds at most) until none of the windows, of any thread or
+// process, nor any of their children has a part left to paint: the screen
+// keeps nothing of what a window covered until it paints again.
+void WaitUntilPainted(std::initializer_list<HWND> windows);
 
 std::vector<std::uint8_t> EncodePng(const Image& image);
 bool WritePng(const Image& image, const std::wstring& path);

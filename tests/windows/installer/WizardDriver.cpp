@@ -146,10 +146,10 @@ private:
     void Save(HWND window, const std::wstring& name) {
         if (folder_.empty()) return;
         // The screen keeps no copy of what a closed message box covered: have
-        // the wizard paint itself again (UPDATENOW waits for its thread) first.
+        // the wizard paint itself again first.
         RedrawWindow(window, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Sleep(200);
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        testing_screens::WaitUntilPainted({window});
         const std::wstring path = folder_ + L"\\" + name + L".png";
         if (testing_screens::WritePng(testing_screens::CaptureScreenArea(window), path))
             std::printf("screenshot: %s\n", Narrow(path).c_str());

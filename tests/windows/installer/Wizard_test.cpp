@@ -416,8 +416,10 @@ TEST(InstallerProgram, WithoutHostSaysSoAndExitsWithZero) {
     EXPECT_EQ(GetWindow(found.box, GW_OWNER), found.sheet);
     EXPECT_EQ(TextOf(GetDlgItem(found.box, 0xFFFF)), L"Tavolin is not installed.");
     EXPECT_EQ(TextOf(found.sheet), L"Tavolin Add-ons Install - Welcome to Install");
+    // As the user sees it: the box over the page, both painted.
+    testing_screens::WaitUntilPainted({found.sheet, found.box});
     EXPECT_TRUE(
-        testing_screens::WritePng(testing_screens::CaptureWindow(found.sheet),
+        testing_screens::WritePng(testing_screens::CaptureScreenArea(found.sheet),
                                   testing_screens::ArtifactPath(L"KEFO_Install_no_host.png")));
 
     PostMessageW(found.box, WM_COMMAND, IDOK, 0);
