@@ -49,6 +49,19 @@ kefo_root_unusable_reason() {
   fi
 }
 
+# Removes scratch folders of a set-up that did not finish. A debootstrap killed
+# half-way leaves its /proc mounted inside: unmounted first, and removal
+# never crosses into another file system.
+kefo_remove_scratch() {
+  local dir mount
+  for dir in "$@"; do
+    [ -e "$dir" ] || continue
+    awk -v prefix="$dir/" 'index($2, prefix) == 1 { print $2 }' /proc/mounts | sort -r |
+      while read -r mount; do umount -l "$mount"; done
+    rm -rf --one-file-system "$dir"
+  done
+}
+
 # Makes the root if it is missing or was made from another recipe. Built in a
 # scratch folder and renamed into place only once checked, so a run killed
 # half-way leaves nothing that looks usable; the scratch folder of such a run
@@ -62,11 +75,11 @@ kefo_make_wine_root() {
   (
     flock 9
     kefo_root_ready && exit 0
-    rm -rf "$KEFO_WINE_ROOT".new.* "$KEFO_WINE_ROOT".old
+    kefo_remove_scratch "$KEFO_WINE_ROOT".new.* "$KEFO_WINE_ROOT".old
     local new="$KEFO_WINE_ROOT.new.$$" started=$SECONDS
     echo "setup: making the Wine 10 root in $KEFO_WINE_ROOT (once per machine, a few minutes)"
     debootstrap --variant=minbase trixie "$new" http://deb.debian.org/debian >"$new.log" 2>&1 ||
-      { echo "setup: debootstrap failed: $(tail -n 1 "$new.log")"; rm -rf "$new"; exit 1; }
+      { echo "setup: debootstrap failed: $(tail -n 1 "$new.log")"; kefo_remove_scratch "$new"; exit 1; }
     rm -f "$new.log"
     # Installing inside needs the root writable; only here is it.
     bwrap --bind "$new" / --proc /proc --dev /dev --ro-bind /etc/resolv.conf /etc/resolv.conf \
@@ -88,12 +101,12 @@ kefo_make_wine_root() {
         test -f /usr/share/wine/fonts/tahoma.ttf
         /usr/lib/wine/wine64 --version
       ' sh "${KEFO_WINE_ROOT_PACKAGES[@]}" >"$new.version" 2>&1 ||
-      { echo "setup: installing Wine into the root failed: $(tail -n 1 "$new.version")"; rm -rf "$new"; exit 1; }
+      { echo "setup: installing Wine into the root failed: $(tail -n 1 "$new.version")"; kefo_remove_scratch "$new"; exit 1; }
     echo "setup: $(head -n 1 "$new.version") in $KEFO_WINE_ROOT, $(du -sh "$new" | cut -f1)," \
       "made in $((SECONDS - started)) s"
     rm -f "$new.version"
     echo "$KEFO_WINE_ROOT_RECIPE" >"$new/.kefo-root"
     [ -e "$KEFO_WINE_ROOT" ] && mv "$KEFO_WINE_ROOT" "$KEFO_WINE_ROOT.old"
-    mv "$new" "$KEFO_WINE_ROOT" && rm -rf "$KEFO_WINE_ROOT.old"
+    mv "$new" "$KEFO_WINE_ROOT" && kefo_remove_scratch "$KEFO_WINE_ROOT.old"
   ) 9>"$lock"
 }
