@@ -7,8 +7,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
 
 kefo_wine_pid=""
 kefo_xvfb_pid=""
-# 1 when this machine runs 32-bit Windows programs (set by kefo_start_wine).
+# Set by kefo_start_wine from whether this machine runs 32-bit Windows
+# programs: KEFO_WOW64 1 or 0; the CMake option that says so; the Windows
+# build whose programs the run uses; and the folder of the shipped files or,
+# where they cannot run, of their 64-bit twins.
 KEFO_WOW64=0
+KEFO_WOW64_OPTION=-DKEFO_WOW64=OFF
+KEFO_PRESET=win64
+KEFO_SHIPPED=build/win64/bin
 
 # A virtual display on a free number, so windows and dialogs can be created
 # and captured without a screen.
@@ -38,8 +44,9 @@ kefo_start_wine() {
   kefo_make_prefix || return 1
   kefo_wine_env "$KEFO_WINESERVER" -f -p >/dev/null 2>&1 &
   kefo_wine_pid=$!
-  KEFO_WOW64=0
-  kefo_wow64_works && KEFO_WOW64=1
+  if kefo_wow64_works; then
+    KEFO_WOW64=1 KEFO_WOW64_OPTION=-DKEFO_WOW64=ON KEFO_PRESET=win32 KEFO_SHIPPED=dist
+  fi
   return 0
 }
 

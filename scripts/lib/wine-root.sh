@@ -19,7 +19,9 @@ kefo_root_ready() {
 }
 
 # Runs a command inside the root (read-only), with the clone, the current
-# folder and the prefix at their own paths.
+# folder and the prefix at their own paths. The home folder is an empty one
+# that ends with the command: what Wine keeps there (menu entries, caches)
+# never reaches the machine's.
 kefo_in_root() {
   local root=$KEFO_WINE_ROOT binds=(--bind "$KEFO_ROOT" "$KEFO_ROOT")
   local extra
