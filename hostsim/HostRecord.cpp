@@ -75,7 +75,8 @@ HostRecord::~HostRecord() {
 
 int HostRecord::Send(int commandCode) {
     command = commandCode;
-    return processing_ ? CallProcessing(processing_, this) : 0;
+    lastFailure_ = kefo::ForeignFailure{};
+    return processing_ ? CallProcessing(processing_, this, &lastFailure_) : 0;
 }
 
 bool HostRecord::CreateInstance() {

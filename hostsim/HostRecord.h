@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/protocol/KEFO_Params.h"
+#include "support/ForeignCall.h"
 
 namespace hostsim {
 
@@ -64,8 +65,10 @@ public:
     // The add-on this record talks to; frames closed by the user are reported
     // to it with FrameClosed.
     void Attach(KEFO_ProcessingFn processing) { processing_ = processing; }
-    // Sets command and calls the add-on; returns its result.
+    // Sets command and calls the add-on; returns its result (0 when the call
+    // did not return: LastFailure says how it ended).
     int Send(int commandCode);
+    const kefo::ForeignFailure& LastFailure() const { return lastFailure_; }
     // Sends Create; true when the add-on handled it and set a context.
     bool CreateInstance();
 
@@ -168,6 +171,7 @@ private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     KEFO_ProcessingFn processing_ = nullptr;
+    kefo::ForeignFailure lastFailure_;
     std::deque<ServiceCall> calls_;
     std::map<std::string, long long> callCounts_;
     std::vector<MenuItem> menuItems_;

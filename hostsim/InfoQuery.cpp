@@ -4,6 +4,7 @@
 
 #include "AddOnModule.h"
 #include "HostRecord.h"
+#include "ProcessingCall.h"
 
 namespace hostsim {
 namespace {
@@ -13,6 +14,12 @@ std::string FieldText(const char* field, std::size_t size) {
     std::size_t length = 0;
     while (length < size && field[length]) ++length;
     return std::string(field, length);
+}
+
+bool Terminated(const char* field, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i)
+        if (field[i] == '\0') return true;
+    return false;
 }
 
 std::string VersionLine(kefo::VersionWord v) {
@@ -34,8 +41,12 @@ InfoReply QueryInfo(const std::wstring& path, kefo::VersionWord hostVersion) {
     HostRecord record(hostVersion);
     record.Attach(module.Processing());
     reply.result = record.Send(kefo::kCmdInfo);
+    if (record.LastFailure().kind != kefo::ForeignFailure::kNone)
+        reply.failure = DescribeFailure(record.LastFailure());
     if (reply.result != kefo::kResultHandled) return reply;
 
+    reply.displayNameTerminated = Terminated(record.displayName, sizeof record.displayName);
+    reply.idStringTerminated = Terminated(record.idString, sizeof record.idString);
     reply.displayName = FieldText(record.displayName, sizeof record.displayName);
     reply.idString = FieldText(record.idString, sizeof record.idString);
     reply.addOnKind = record.addOnKind;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/protocol/VersionWord.h"
+#include "support/ForeignCall.h"
 
 namespace hostsim {
 
@@ -13,6 +14,11 @@ struct InfoReply {
     std::string file;
     std::string error;  // load failure or missing export; the rest is then empty
     int result = 0;
+    std::string failure;  // how the call ended when it did not return
+    // The two texts end within their fields (an unterminated one is cut at
+    // the field's end above).
+    bool displayNameTerminated = true;
+    bool idStringTerminated = true;
     std::string displayName;
     std::string idString;
     int addOnKind = 0;

@@ -11,10 +11,18 @@
 // (support/ForeignCall.h).
 #pragma once
 
+#include <string>
+
 #include "framework/protocol/KEFO_Params.h"
+#include "support/ForeignCall.h"
 
 namespace hostsim {
 
-int CallProcessing(KEFO_ProcessingFn processing, KEFO_Params* record);
+// When the call did not return, *failure (when given) says how it ended.
+int CallProcessing(KEFO_ProcessingFn processing, KEFO_Params* record,
+                   kefo::ForeignFailure* failure = nullptr);
+
+// "let a C++ exception out", "raised exception 0xC0000005 (access violation)", ...
+std::string DescribeFailure(const kefo::ForeignFailure& failure);
 
 }  // namespace hostsim

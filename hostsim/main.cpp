@@ -4,6 +4,7 @@
 //   hostsim process ... IN OUT   a WAV file through the equalizer add-on
 //   hostsim demo                 the main job: a synthesised signal, measured
 //   hostsim stress               audio and UI threads at once, checked
+//   hostsim validate DLL         whether any add-on DLL is fit for the host
 #include <windows.h>
 
 #include <cstdio>
@@ -19,7 +20,8 @@ int Usage() {
         "usage: hostsim info DLL...\n"
         "       hostsim process [options] INPUT.wav OUTPUT.wav   (--help for the options)\n"
         "       hostsim demo [--addon PATH] [--out FOLDER]\n"
-        "       hostsim stress [--seconds N] [--seed N] [--addon PATH]\n",
+        "       hostsim stress [--seconds N] [--seed N] [--addon PATH]\n"
+        "       hostsim validate [--level quick|full] [--seed N] [--seconds N] ADDON.dll\n",
         stderr);
     return 2;
 }
@@ -49,5 +51,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"process") return hostsim::RunProcessCommand(argc - 2, argv + 2);
     if (command == L"demo") return hostsim::RunDemoCommand(argc - 2, argv + 2);
     if (command == L"stress") return hostsim::RunStressCommand(argc - 2, argv + 2);
+    if (command == L"validate") return hostsim::RunValidateCommand(argc - 2, argv + 2);
     return Usage();
 }

@@ -21,7 +21,8 @@ enum : LONG { kReady, kCalling, kReturned, kThrew, kFaulted };
 struct Guard {
     CONTEXT resume;  // where this thread goes on when the call faults
     volatile LONG state;
-    Guard* outer;  // a guarded call further out on this thread
+    volatile DWORD code;  // the exception that ended the call
+    Guard* outer;         // a guarded call further out on this thread
 };
 
 thread_local Guard* t_guard = nullptr;
@@ -76,6 +77,7 @@ extern "C" EXCEPTION_DISPOSITION __cdecl kefo_ForeignFrameHandler(EXCEPTION_RECO
         (record->ExceptionFlags & kefo::kUnwindingFlags) != 0)
         return ExceptionContinueSearch;
     guard->state = kefo::kFaulted;
+    guard->code = record->ExceptionCode;
     // Going on elsewhere is allowed for every exception, also one raised
     // as not continuable (as C++ runtimes raise theirs).
     record->ExceptionFlags &= ~static_cast<DWORD>(EXCEPTION_NONCONTINUABLE);
@@ -118,9 +120,10 @@ struct Registration {
 
 namespace kefo {
 
-bool CallForeignCode(void (*function)(void*), void* context) noexcept {
+bool CallForeignCode(void (*function)(void*), void* context, ForeignFailure* failure) noexcept {
     Guard guard;
     guard.state = kReady;
+    guard.code = 0;
     guard.outer = t_guard;
     Call call{function, context};
     const auto previousAbort = std::signal(SIGABRT, &OnAbort);
@@ -164,6 +167,15 @@ bool CallForeignCode(void (*function)(void*), void* context) noexcept {
     }
     _set_error_mode(previousMode);
     std::signal(SIGABRT, previousAbort);
+    if (failure != nullptr) {
+        *failure = ForeignFailure{};
+        if (guard.state == kThrew) failure->kind = ForeignFailure::kThrew;
+        if (guard.state == kFaulted) {
+            failure->kind =
+                guard.code == kAbortedCode ? ForeignFailure::kAborted : ForeignFailure::kRaised;
+            failure->code = guard.code;
+        }
+    }
     return guard.state == kReturned;
 }
 

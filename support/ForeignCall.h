@@ -32,15 +32,23 @@
 
 namespace kefo {
 
+// How a foreign call ended that did not return.
+struct ForeignFailure {
+    enum Kind { kNone, kThrew, kRaised, kAborted };
+    Kind kind = kNone;
+    unsigned long code = 0;  // the exception code, for kRaised
+};
+
 // Runs call(context). True when it returned; false when it let an exception
-// out or ended its runtime.
-bool CallForeignCode(void (*call)(void* context), void* context) noexcept;
+// out or ended its runtime, and then *failure (when given) says how.
+bool CallForeignCode(void (*call)(void* context), void* context,
+                     ForeignFailure* failure = nullptr) noexcept;
 
 template <typename Function>
-bool CallForeign(Function&& function) noexcept {
+bool CallForeign(Function&& function, ForeignFailure* failure = nullptr) noexcept {
     using Stored = std::remove_reference_t<Function>;
     return CallForeignCode([](void* context) { (*static_cast<Stored*>(context))(); },
-                           const_cast<void*>(static_cast<const void*>(&function)));
+                           const_cast<void*>(static_cast<const void*>(&function)), failure);
 }
 
 }  // namespace kefo

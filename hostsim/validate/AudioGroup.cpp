@@ -1,0 +1,198 @@
+// Audio as hosts send it: every rate from 8000 to 192000 Hz, mono and
+// stereo, each audio command, blocks of 1 frame, odd sizes, the largest a
+// host sends and none at all. A look-only feed and a command the add-on
+// does not know leave the block as it was; a processing command gives back
+// whole frames that fit the buffer they come in, as many over a stream as
+// went in, finite for finite input; a sample that is not finite stays one
+// sample.
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "Validation.h"
+
+namespace hostsim {
+namespace {
+
+const int kAudioCommands[] = {kefo::kCmdAnalyzeFeedA, kefo::kCmdProcessRecording,
+                              kefo::kCmdProcessPlayback, kefo::kCmdAnalyzeFeedB,
+                              kefo::kCmdProcessSaving};
+const int kRates[] = {8000,  11025, 16000, 22050, 32000,  44100,
+                      48000, 88200, 96000, 176400, 192000};
+constexpr int kLargestFrames = 65536;  // the largest block a host sends
+
+bool LooksOnly(int command) {
+    return command == kefo::kCmdAnalyzeFeedA || command == kefo::kCmdAnalyzeFeedB;
+}
+
+std::string Hex(int command) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(command));
+    return text;
+}
+
+struct Stream {
+    int command;
+    int channels;
+    int rate;
+    std::vector<int> frames;     // block sizes, first and last flagged
+    std::vector<long long> bad;  // input sample positions that are not finite
+};
+
+class StreamRunner {
+public:
+    StreamRunner(ValidationRun& run, HostRecord& record) : run_(run), record_(record) {}
+
+    // Streams; returns whether the add-on answered 1 to every block.
+    bool Run(const Stream& stream) {
+        const std::string format = Hex(stream.command) + " at " + std::to_string(stream.rate) +
+                                   " Hz, " + (stream.channels == 1 ? "mono" : "stereo");
+        long long in = 0, out = 0, nonFiniteOut = 0;
+        bool handled = true;
+        for (std::size_t b = 0; b < stream.frames.size(); ++b) {
+            const int items = stream.frames[b] * stream.channels;
+            std::vector<float> sent(static_cast<std::size_t>(items));
+            for (int i = 0; i < items; ++i) sent[i] = Sample(stream, in + i);
+            float* block = record_.HostAllocateAudio(items > 0 ? items : 1);
+            if (items > 0) std::memcpy(block, sent.data(), sent.size() * sizeof(float));
+            record_.audioFormatA = stream.channels;
+            record_.audioFormatB = stream.rate;
+            record_.audioStart = b == 0;
+            record_.audioEnd = b + 1 == stream.frames.size();
+            record_.audioBuffer = block;
+            record_.audioItemCount = items;
+            record_.ClearCalls();
+            const std::string what = format + ", block " + std::to_string(b + 1) + " of " +
+                                     std::to_string(items / stream.channels) + " frames";
+            const int result = run_.Send(record_, stream.command, what);
+            Require(result == 0 || result == 1, what + ": answered " + std::to_string(result));
+            handled = handled && result == 1;
+            const bool unchanged = record_.audioBuffer == block && record_.audioItemCount == items &&
+                                   (items == 0 || std::memcmp(block, sent.data(),
+                                                              sent.size() * sizeof(float)) == 0);
+            if (result == 0 || LooksOnly(stream.command))
+                Require(unchanged, what + (result == 0 ? ": answered 0 but changed the block"
+                                                        : ": a look-only feed changed the block"));
+            CheckReturned(what, block, items, stream.channels);
+            for (int i = 0; i < record_.audioItemCount; ++i)
+                nonFiniteOut += !std::isfinite(record_.audioBuffer[i]);
+            in += items;
+            out += record_.audioItemCount;
+            record_.HostFreeAudio(record_.audioBuffer);
+            record_.audioBuffer = nullptr;
+            record_.audioItemCount = 0;
+        }
+        const long long nonFiniteIn = static_cast<long long>(stream.bad.size());
+        Require(nonFiniteOut <= nonFiniteIn,
+                format + ": " + std::to_string(nonFiniteOut) + " samples came back not finite for " +
+                    std::to_string(nonFiniteIn) + " such samples in");
+        if (handled)
+            Require(out == in, format + ": the stream gave back " + std::to_string(out) +
+                                   " samples for " + std::to_string(in));
+        Require(record_.OutstandingAudioBuffers() == 0,
+                format + ": " + std::to_string(record_.OutstandingAudioBuffers()) +
+                    " buffers from AllocateAudio were never freed nor handed back");
+        Require(record_.AudioFaults().empty(),
+                format + ": " + (record_.AudioFaults().empty() ? "" : record_.AudioFaults()[0]));
+        return handled;
+    }
+
+private:
+    static float Sample(const Stream& stream, long long position) {
+        for (long long bad : stream.bad)
+            if (bad == position) return position % 2 ? std::numeric_limits<float>::infinity()
+                                                     : std::numeric_limits<float>::quiet_NaN();
+        const double t = static_cast<double>(position / stream.channels) / stream.rate;
+        return static_cast<float>(0.4 * std::sin(2 * 3.14159265358979 * 997.0 * t) +
+                                  0.1 * std::sin(2 * 3.14159265358979 * 61.0 * t + position % 2));
+    }
+
+    // What comes back fits the buffer it comes back in, in whole frames.
+    void CheckReturned(const std::string& what, float* block, int items, int channels) {
+        const int count = record_.audioItemCount;
+        Require(count >= 0, what + ": gave back " + std::to_string(count) + " samples");
+        Require(count % channels == 0,
+                what + ": gave back " + std::to_string(count) + " samples, not whole frames");
+        if (record_.audioBuffer == block) {
+            Require(count <= items, what + ": claims " + std::to_string(count) +
+                                        " samples in the host's block of " + std::to_string(items));
+            return;
+        }
+        if (count == 0) return;
+        Require(record_.audioBuffer != nullptr, what + ": gave back samples without a buffer");
+        const auto allocations = record_.CallsTo("AllocateAudio");
+        Require(!allocations.empty(), what + ": gave back a buffer nobody allocated");
+        const long long bytes = std::stoll(allocations.back().args[0]);
+        Require(4LL * count <= bytes, what + ": claims " + std::to_string(count) +
+                                          " samples in its buffer of " + std::to_string(bytes) +
+                                          " bytes");
+    }
+
+    ValidationRun& run_;
+    HostRecord& record_;
+};
+
+std::vector<int> BlockPattern(ValidationRun& run) {
+    std::vector<int> frames = {1, 3, 17, 256, 1000, 0, 511, 4096, kLargestFrames, 7};
+    if (run.Options().full)
+        for (int i = 0; i < 20; ++i)
+            frames.insert(frames.end() - 1,
+                          std::uniform_int_distribution<int>(0, kLargestFrames)(run.random));
+    return frames;
+}
+
+int AudioKind(ValidationRun& run) {
+    for (int kind : run.ServedKinds())
+        if (kind != kefo::kKindDialogOnly) return kind;
+    throw GroupSkipped("only dialog-only instances are served, and they take no audio");
+}
+
+}  // namespace
+
+void StreamOnce(ValidationRun& run, HostRecord& record, int channels, int rate) {
+    StreamRunner runner(run, record);
+    for (int command : kAudioCommands) runner.Run({command, channels, rate, {1024, 333, 1024}, {}});
+}
+
+std::string CheckAudio(ValidationRun& run) {
+    HostRecord record;
+    record.Attach(run.Processing());
+    record.instanceKind = AudioKind(run);
+    const std::string kind = KindText(record.instanceKind);
+    Require(run.Send(record, kefo::kCmdCreateInstance, "Create (" + kind + ")") == 1,
+            "Create (" + kind + "): refused");
+    StreamRunner runner(run, record);
+    bool takesAudio = record.audioCommands != 0;
+    for (int command : kAudioCommands)
+        takesAudio = runner.Run({command, 2, 44100, {256}, {}}) || takesAudio;
+    if (!takesAudio) {
+        record.CloseFrames();
+        run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + kind + ")");
+        throw GroupSkipped("takes no audio: audioCommands is 0 and every audio command answered 0");
+    }
+
+    const std::vector<int> frames = BlockPattern(run);
+    int streams = 0;
+    for (int rate : kRates)
+        for (int channels : {1, 2})
+            for (int command : kAudioCommands) {
+                runner.Run({command, channels, rate, frames, {}});
+                ++streams;
+            }
+    // One NaN and one infinity in the middle of a stream of 1024-frame blocks.
+    for (int channels : {1, 2})
+        for (int command : kAudioCommands) {
+            const long long middle = 10LL * 1024 * channels;
+            runner.Run({command, channels, 44100, std::vector<int>(20, 1024),
+                        {middle + 6, middle + 2 * 1024 * channels + 1}});
+            ++streams;
+        }
+    record.CloseFrames();
+    run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + kind + ")");
+    return std::to_string(streams) + " streams on " + kind + ", " +
+           std::to_string(sizeof kRates / sizeof kRates[0]) + " rates from 8000 to 192000 Hz, " +
+           std::to_string(frames.size()) + " blocks each from 0 to " +
+           std::to_string(kLargestFrames) + " frames";
+}
+
+}  // namespace hostsim

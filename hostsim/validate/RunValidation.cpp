@@ -1,0 +1,154 @@
+// The order of the groups, the thread each runs on, the watchdog over the
+// add-on's calls, and the resource counts around the run.
+#include <cstdio>
+
+#include "AddOnModule.h"
+#include "ResourceCounts.h"
+#include "Validation.h"
+
+namespace hostsim {
+namespace {
+
+enum class Status { kPass, kFail, kSkip };
+
+struct Outcome {
+    Status status = Status::kFail;
+    std::string detail;
+};
+
+struct GroupJob {
+    ValidationRun* run;
+    std::string (*check)(ValidationRun&);
+    Outcome outcome;
+};
+
+DWORD WINAPI RunGroupThread(void* argument) {
+    GroupJob& job = *static_cast<GroupJob*>(argument);
+    try {
+        job.outcome = {Status::kPass, job.check(*job.run)};
+    } catch (const GroupSkipped& skipped) {
+        job.outcome = {Status::kSkip, skipped.what()};
+    } catch (const GroupFailure& failure) {
+        job.outcome = {Status::kFail, failure.what()};
+    } catch (const std::exception& error) {
+        job.outcome = {Status::kFail, std::string("the validator itself failed: ") + error.what()};
+    }
+    return 0;
+}
+
+// Runs check on a thread of its own. A call into the add-on that outlasts
+// its limit is a hang: the thread (and a child process) is ended, since a
+// thread stuck in foreign code cannot be asked to stop.
+Outcome RunGroup(ValidationRun& run, std::string (*check)(ValidationRun&)) {
+    auto* job = new GroupJob{&run, check, {}};
+    HANDLE thread = CreateThread(nullptr, 0, &RunGroupThread, job, 0, nullptr);
+    if (!thread) {
+        delete job;
+        return {Status::kFail, "the validator could not start a thread"};
+    }
+    while (WaitForSingleObject(thread, 100) == WAIT_TIMEOUT) {
+        const long long running = run.CallRunningMillis();
+        if (running == 0) continue;
+        if (HANDLE child = run.ChildProcess()) TerminateProcess(child, 1);
+        TerminateThread(thread, 1);
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+        run.EndCall();
+        // The job stays: the ended thread's frames may still point at it.
+        return {Status::kFail, run.CurrentCall() + ": no return after " +
+                                   std::to_string(running / 1000) + " s (a hang)"};
+    }
+    CloseHandle(thread);
+    Outcome outcome = job->outcome;
+    delete job;
+    return outcome;
+}
+
+const char* StatusText(Status status) {
+    return status == Status::kPass ? "PASS" : status == Status::kSkip ? "SKIP" : "FAIL";
+}
+
+std::string CheckWarmUp(ValidationRun& run) {
+    WarmUp(run);
+    return "";
+}
+
+}  // namespace
+
+void WarmUp(ValidationRun& run) {
+    for (int kind : run.ServedKinds()) {
+        HostRecord record;
+        record.Attach(run.Processing());
+        record.instanceKind = kind;
+        const std::string k = KindText(kind);
+        run.SendClosingDialogs(record, kefo::kCmdCreateInstance, "Create (" + k + ")");
+        if (kind != kefo::kKindDialogOnly) StreamOnce(run, record, 2, 44100);
+        if (kind != kefo::kKindHeadless && run.HasDisplay()) ExerciseWindows(run, record, k);
+        record.CloseFrames();
+        run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + k + ")");
+    }
+}
+
+int RunValidation(const ValidateOptions& options) {
+    ValidationRun run(options);
+    std::printf("validate %s (level %s, seed %u)\n", Narrow(options.addOnPath).c_str(),
+                options.full ? "full" : "quick", options.seed);
+    std::fflush(stdout);
+    int passed = 0, failed = 0, skipped = 0;
+    auto report = [&](const char* group, const Outcome& outcome) {
+        std::printf("%s: %s  %s\n", group, StatusText(outcome.status), outcome.detail.c_str());
+        std::fflush(stdout);
+        (outcome.status == Status::kPass ? passed
+                                          : outcome.status == Status::kSkip ? skipped : failed)++;
+    };
+
+    report("identity", RunGroup(run, &CheckIdentity));
+    const struct {
+        const char* name;
+        std::string (*check)(ValidationRun&);
+    } groups[] = {{"lifecycle", &CheckLifecycle}, {"audio", &CheckAudio},
+                  {"settings", &CheckSettings},   {"windows", &CheckWindows},
+                  {"threads", &CheckThreads}};
+
+    if (!run.LoadModule()) {
+        const std::string why = "the DLL could not be loaded, or has no KEFO_Processing";
+        for (const auto& group : groups) report(group.name, {Status::kFail, why});
+        report("resources", {Status::kSkip, why});
+    } else {
+        const Outcome warmUp = RunGroup(run, &CheckWarmUp);
+        const ResourceCounts before = MeasureResources();
+        bool hung = warmUp.status == Status::kFail;
+        std::string byGroup;  // where the counts grew, to name a leak's group
+        ResourceCounts last = before;
+        for (const auto& group : groups) {
+            const Outcome outcome = RunGroup(run, group.check);
+            hung = hung || outcome.detail.find("(a hang)") != std::string::npos;
+            report(group.name, outcome);
+            const ResourceCounts now = MeasureResources();
+            const std::string growth = DescribeGrowth(last, now);
+            if (!growth.empty()) byGroup += std::string("; ") + group.name + ": " + growth;
+            last = now;
+        }
+        const ResourceCounts after = MeasureResources();
+        if (hung) {
+            report("resources", {Status::kSkip, warmUp.status == Status::kFail
+                                                      ? "the warm-up failed: " + warmUp.detail
+                                                      : "a call hung: what it held is never freed"});
+        } else {
+            const std::string growth = ResourceGrowthBeyondAllowance(before, after);
+            report("resources", {growth.empty() ? Status::kPass : Status::kFail,
+                                 (growth.empty() ? DescribeResources(before) + " before, " +
+                                                       DescribeResources(after) + " after"
+                                                 : growth + " (" + DescribeResourceAllowance() +
+                                                       byGroup + ")")});
+        }
+    }
+    std::printf("validate: %d passed, %d failed, %d skipped\n", passed, failed, skipped);
+    std::fflush(stdout);
+    // A thread ended in the middle of foreign code may hold locks the
+    // process's orderly exit would wait for.
+    TerminateProcess(GetCurrentProcess(), failed ? 1 : 0);
+    return failed ? 1 : 0;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,133 @@
+// hostsim validate: whether an add-on DLL, ours or anyone's, is fit for the
+// host. Seven groups of checks run in order, each on a thread of its own
+// under a watchdog, and each ends PASS, FAIL (with the call that broke a
+// rule) or SKIP (with the reason):
+//
+//   identity   the information query as the installer and each host version make it
+//   lifecycle  Create and Destroy repeated, twice, out of order
+//   audio      every rate, mono and stereo, odd and extreme block sizes
+//   settings   stored arrays short, long, non-finite, out of range and random
+//   windows    every menu command, About and help, under the display
+//   threads    the stress run: audio and UI threads on one instance (full level)
+//   resources  handles, GDI and USER objects and committed memory, before and after
+//
+// A call into the add-on that throws, faults or aborts fails its group; one
+// that does not return within the call limit is abandoned (its thread is
+// ended) and fails its group. The run then goes on with the next group.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "HostRecord.h"
+#include "InfoQuery.h"
+
+namespace hostsim {
+
+struct ValidateOptions {
+    bool full = false;        // --level full
+    unsigned seed = 1;        // random arrays and block sizes
+    int seconds = 10;         // the threads group's stress run
+    int callLimitSeconds = 20;  // a call that takes longer is a hang
+    std::wstring addOnPath;
+};
+
+// Ends a group with FAIL: thrown by the group's checks.
+class GroupFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Ends a group with SKIP.
+class GroupSkipped : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the groups share: the options, the add-on's answers so far, and the
+// guarded way to call it.
+class ValidationRun {
+public:
+    explicit ValidationRun(const ValidateOptions& options);
+
+    const ValidateOptions& Options() const { return options_; }
+    HMODULE Module() const { return module_; }
+    KEFO_ProcessingFn Processing() const { return processing_; }
+    // The add-on's answer to the information query (host 8.0).
+    InfoReply info;
+    std::mt19937 random;
+
+    // Sends command on record; a call that does not return fails the group,
+    // named by what ("Create (kind 0)").
+    int Send(HostRecord& record, int command, const std::string& what);
+    // The same for a call that opens a modal dialog: the dialog is closed as
+    // a user would (Cancel, else OK, else WM_CLOSE) after F1 was pressed in it.
+    int SendClosingDialogs(HostRecord& record, int command, const std::string& what);
+    // Marks a stretch of host work that may take long (a child process).
+    void BeginCall(const std::string& what, int limitSeconds);
+    void EndCall();
+    // The kinds the add-on makes instances of, found by the lifecycle group
+    // (or on first use).
+    const std::vector<int>& ServedKinds();
+    // Whether a display is there to open windows on.
+    bool HasDisplay();
+
+    // For the watchdog (any thread).
+    std::string CurrentCall() const;
+    long long CallRunningMillis() const;
+    void SetChildProcess(HANDLE process) { childProcess_.store(process); }
+    HANDLE ChildProcess() const { return childProcess_.load(); }
+
+    bool LoadModule();
+    void UnloadModule();
+
+private:
+    ValidateOptions options_;
+    HMODULE module_ = nullptr;
+    KEFO_ProcessingFn processing_ = nullptr;
+    std::vector<int> servedKinds_;
+    bool servedKnown_ = false;
+    int display_ = -1;
+    mutable CRITICAL_SECTION lock_;
+    std::string currentCall_;
+    std::atomic<long long> callStart_{0};
+    std::atomic<int> callLimit_{0};
+    std::atomic<HANDLE> childProcess_{nullptr};
+};
+
+// Checks a condition inside a group; a false one fails the group with text.
+inline void Require(bool condition, const std::string& text) {
+    if (!condition) throw GroupFailure(text);
+}
+
+// The groups. Each returns the detail printed after PASS.
+std::string CheckIdentity(ValidationRun& run);
+std::string CheckLifecycle(ValidationRun& run);
+std::string CheckAudio(ValidationRun& run);
+std::string CheckSettings(ValidationRun& run);
+std::string CheckWindows(ValidationRun& run);
+std::string CheckThreads(ValidationRun& run);
+
+// One pass over every window and a short stream, so that the resource
+// counts taken afterwards hold what the add-on and the system create once.
+void WarmUp(ValidationRun& run);
+// Opens and closes every window the instance on record offers from its
+// menus, presses F1 in each, and shows About; returns the number of
+// windows seen.
+int ExerciseWindows(ValidationRun& run, HostRecord& record, const std::string& kindText);
+// A finite stream through every audio command the add-on answers; fails the
+// group on a rule broken.
+void StreamOnce(ValidationRun& run, HostRecord& record, int channels, int rate);
+
+// Runs every group, prints a line per group and the summary; returns the
+// process exit status.
+int RunValidation(const ValidateOptions& options);
+
+std::string KindText(int kind);
+
+}  // namespace hostsim

@@ -1,0 +1,136 @@
+#include <cstdio>
+
+#include "AddOnModule.h"
+#include "ModalDialogDriver.h"
+#include "ProcessingCall.h"
+#include "Validation.h"
+
+namespace hostsim {
+namespace {
+
+// A test window on the display: its absence means no display.
+bool CanOpenWindow() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
+                                  nullptr, nullptr);
+    if (!window) return false;
+    DestroyWindow(window);
+    return true;
+}
+
+// Presses F1 in a dialog: the help request a user's key sends it.
+void PressF1(HWND dialog) {
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    help.hItemHandle = dialog;
+    help.dwContextId = GetWindowContextHelpId(dialog);
+    SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+}
+
+// Closes a dialog as a user would: Cancel where it has one, else OK.
+void CloseAsUser(HWND dialog) {
+    const int button = GetDlgItem(dialog, IDCANCEL) || !GetDlgItem(dialog, IDOK) ? IDCANCEL : IDOK;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+}  // namespace
+
+ValidationRun::ValidationRun(const ValidateOptions& options)
+    : random(options.seed), options_(options) {
+    InitializeCriticalSection(&lock_);
+}
+
+bool ValidationRun::LoadModule() {
+    if (module_) return true;
+    module_ = LoadLibraryW(options_.addOnPath.c_str());
+    if (!module_) return false;
+    processing_ = reinterpret_cast<KEFO_ProcessingFn>(
+        reinterpret_cast<void*>(GetProcAddress(module_, "KEFO_Processing")));
+    if (!processing_) UnloadModule();
+    return processing_ != nullptr;
+}
+
+void ValidationRun::UnloadModule() {
+    if (module_) FreeLibrary(module_);
+    module_ = nullptr;
+    processing_ = nullptr;
+}
+
+void ValidationRun::BeginCall(const std::string& what, int limitSeconds) {
+    EnterCriticalSection(&lock_);
+    currentCall_ = what;
+    LeaveCriticalSection(&lock_);
+    callLimit_.store(limitSeconds);
+    callStart_.store(static_cast<long long>(GetTickCount64()));
+}
+
+void ValidationRun::EndCall() { callStart_.store(0); }
+
+std::string ValidationRun::CurrentCall() const {
+    EnterCriticalSection(&lock_);
+    std::string call = currentCall_;
+    LeaveCriticalSection(&lock_);
+    return call;
+}
+
+long long ValidationRun::CallRunningMillis() const {
+    const long long start = callStart_.load();
+    if (start == 0) return 0;
+    const long long running = static_cast<long long>(GetTickCount64()) - start;
+    return running > 1000LL * callLimit_.load() ? running : 0;
+}
+
+int ValidationRun::Send(HostRecord& record, int command, const std::string& what) {
+    BeginCall(what, options_.callLimitSeconds);
+    const int result = record.Send(command);
+    EndCall();
+    if (record.LastFailure().kind != kefo::ForeignFailure::kNone)
+        throw GroupFailure(what + ": the add-on " + DescribeFailure(record.LastFailure()));
+    return result;
+}
+
+int ValidationRun::SendClosingDialogs(HostRecord& record, int command, const std::string& what) {
+    int result = 0;
+    DriveModalDialog([&] { result = Send(record, command, what); },
+                     [](HWND dialog, int step) {
+                         if (step == 0) {
+                             PressF1(dialog);
+                             return false;
+                         }
+                         CloseAsUser(dialog);
+                         return true;
+                     });
+    return result;
+}
+
+const std::vector<int>& ValidationRun::ServedKinds() {
+    if (servedKnown_) return servedKinds_;
+    for (int kind : {kefo::kKindFull, kefo::kKindDialogOnly, kefo::kKindHeadless}) {
+        HostRecord record;
+        record.Attach(processing_);
+        record.instanceKind = kind;
+        const int result = Send(record, kefo::kCmdCreateInstance, "Create (" + KindText(kind) + ")");
+        if (result == kefo::kResultHandled && record.context) servedKinds_.push_back(kind);
+        record.CloseFrames();
+        if (record.context) Send(record, kefo::kCmdDestroyInstance, "Destroy (" + KindText(kind) + ")");
+    }
+    servedKnown_ = true;
+    return servedKinds_;
+}
+
+bool ValidationRun::HasDisplay() {
+    if (display_ < 0) display_ = CanOpenWindow() ? 1 : 0;
+    return display_ == 1;
+}
+
+std::string KindText(int kind) {
+    switch (kind) {
+        case kefo::kKindFull: return "kind 0";
+        case kefo::kKindDialogOnly: return "kind 1";
+        case kefo::kKindHeadless: return "kind 2";
+        default: return "kind " + std::to_string(kind);
+    }
+}
+
+}  // namespace hostsim
