@@ -17,8 +17,7 @@ namespace {
 const int kAudioCommands[] = {kefo::kCmdAnalyzeFeedA, kefo::kCmdProcessRecording,
                               kefo::kCmdProcessPlayback, kefo::kCmdAnalyzeFeedB,
                               kefo::kCmdProcessSaving};
-const int kRates[] = {8000,  11025, 16000, 22050, 32000,  44100,
-                      48000, 88200, 96000, 176400, 192000};
+const int kRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 176400, 192000};
 constexpr int kLargestFrames = 65536;  // the largest block a host sends
 
 bool LooksOnly(int command) {
@@ -67,12 +66,12 @@ public:
             const int result = run_.Send(record_, stream.command, what);
             Require(result == 0 || result == 1, what + ": answered " + std::to_string(result));
             handled = handled && result == 1;
-            const bool unchanged = record_.audioBuffer == block && record_.audioItemCount == items &&
-                                   (items == 0 || std::memcmp(block, sent.data(),
-                                                              sent.size() * sizeof(float)) == 0);
+            const bool unchanged =
+                record_.audioBuffer == block && record_.audioItemCount == items &&
+                (items == 0 || std::memcmp(block, sent.data(), sent.size() * sizeof(float)) == 0);
             if (result == 0 || LooksOnly(stream.command))
                 Require(unchanged, what + (result == 0 ? ": answered 0 but changed the block"
-                                                        : ": a look-only feed changed the block"));
+                                                       : ": a look-only feed changed the block"));
             CheckReturned(what, block, items, stream.channels);
             for (int i = 0; i < record_.audioItemCount; ++i)
                 nonFiniteOut += !std::isfinite(record_.audioBuffer[i]);
@@ -83,9 +82,9 @@ public:
             record_.audioItemCount = 0;
         }
         const long long nonFiniteIn = static_cast<long long>(stream.bad.size());
-        Require(nonFiniteOut <= nonFiniteIn,
-                format + ": " + std::to_string(nonFiniteOut) + " samples came back not finite for " +
-                    std::to_string(nonFiniteIn) + " such samples in");
+        Require(nonFiniteOut <= nonFiniteIn, format + ": " + std::to_string(nonFiniteOut) +
+                                                 " samples came back not finite for " +
+                                                 std::to_string(nonFiniteIn) + " such samples in");
         if (handled)
             Require(out == in, format + ": the stream gave back " + std::to_string(out) +
                                    " samples for " + std::to_string(in));
@@ -100,8 +99,9 @@ public:
 private:
     static float Sample(const Stream& stream, long long position) {
         for (long long bad : stream.bad)
-            if (bad == position) return position % 2 ? std::numeric_limits<float>::infinity()
-                                                     : std::numeric_limits<float>::quiet_NaN();
+            if (bad == position)
+                return position % 2 ? std::numeric_limits<float>::infinity()
+                                    : std::numeric_limits<float>::quiet_NaN();
         const double t = static_cast<double>(position / stream.channels) / stream.rate;
         return static_cast<float>(0.4 * std::sin(2 * 3.14159265358979 * 997.0 * t) +
                                   0.1 * std::sin(2 * 3.14159265358979 * 61.0 * t + position % 2));
@@ -183,7 +183,10 @@ std::string CheckAudio(ValidationRun& run) {
     for (int channels : {1, 2})
         for (int command : kAudioCommands) {
             const long long middle = 10LL * 1024 * channels;
-            runner.Run({command, channels, 44100, std::vector<int>(20, 1024),
+            runner.Run({command,
+                        channels,
+                        44100,
+                        std::vector<int>(20, 1024),
                         {middle + 6, middle + 2 * 1024 * channels + 1}});
             ++streams;
         }

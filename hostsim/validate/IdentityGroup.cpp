@@ -26,7 +26,8 @@ bool SameAnswer(const InfoReply& a, const InfoReply& b, kefo::VersionWord versio
     return (!editionAsked || a.requiredEdition == b.requiredEdition) &&
            a.displayName == b.displayName && a.idString == b.idString &&
            a.addOnKind == b.addOnKind && a.addOnVersion == b.addOnVersion &&
-           a.minHostVersion == b.minHostVersion && a.helpFile == b.helpFile && a.companionFiles == b.companionFiles;
+           a.minHostVersion == b.minHostVersion && a.helpFile == b.helpFile &&
+           a.companionFiles == b.companionFiles;
 }
 
 void CheckReply(const InfoReply& reply, const std::string& what, const std::wstring& dll) {
@@ -34,7 +35,8 @@ void CheckReply(const InfoReply& reply, const std::string& what, const std::wstr
     Require(reply.failure.empty(), what + ": the add-on " + reply.failure);
     Require(reply.result == kefo::kResultHandled,
             what + ": answered " + std::to_string(reply.result) + ", not 1");
-    Require(reply.displayNameTerminated, what + ": displayName is not terminated within its 64 bytes");
+    Require(reply.displayNameTerminated,
+            what + ": displayName is not terminated within its 64 bytes");
     Require(reply.idStringTerminated, what + ": idString is not terminated within its 10 bytes");
     Require(!reply.displayName.empty(), what + ": no displayName");
     Require(!reply.idString.empty(), what + ": no idString");
@@ -49,8 +51,8 @@ void CheckReply(const InfoReply& reply, const std::string& what, const std::wstr
     Require(reply.setHelpFileCalls == 1, what + ": SetHelpFile called " +
                                              std::to_string(reply.setHelpFileCalls) +
                                              " times, not once (with null for no help file)");
-    const bool named = reply.setHelpFileCalls == 1 && reply.helpFile != "<null>" &&
-                       !reply.helpFile.empty();
+    const bool named =
+        reply.setHelpFileCalls == 1 && reply.helpFile != "<null>" && !reply.helpFile.empty();
     if (named) {
         const std::string path = Folder(dll) + reply.helpFile;
         Require(GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES,

@@ -9,14 +9,13 @@ namespace {
 
 // Every command but Info, Create, Destroy and About (a modal dialog), and
 // the audio codes.
-const int kOtherCommands[] = {kefo::kCmdFrameClosed,      kefo::kCmdNone5,
-                              kefo::kCmdQueryMenuItem,    kefo::kCmdSetMenuItem,
-                              kefo::kCmdMenuCommand,      kefo::kCmdSettingsChanged,
-                              kefo::kCmdSettingsApplied,  kefo::kCmdSetParameters,
-                              kefo::kCmdStateChanged,     kefo::kCmdColorsChanged,
-                              kefo::kCmdFramework15,      kefo::kCmdAnalyzeFeedA,
-                              kefo::kCmdProcessRecording, kefo::kCmdProcessPlayback,
-                              kefo::kCmdAnalyzeFeedB,     kefo::kCmdProcessSaving};
+const int kOtherCommands[] = {
+    kefo::kCmdFrameClosed,      kefo::kCmdNone5,           kefo::kCmdQueryMenuItem,
+    kefo::kCmdSetMenuItem,      kefo::kCmdMenuCommand,     kefo::kCmdSettingsChanged,
+    kefo::kCmdSettingsApplied,  kefo::kCmdSetParameters,   kefo::kCmdStateChanged,
+    kefo::kCmdColorsChanged,    kefo::kCmdFramework15,     kefo::kCmdAnalyzeFeedA,
+    kefo::kCmdProcessRecording, kefo::kCmdProcessPlayback, kefo::kCmdAnalyzeFeedB,
+    kefo::kCmdProcessSaving};
 
 void RequireZeroOrOne(int result, const std::string& what) {
     Require(result == 0 || result == 1, what + ": answered " + std::to_string(result));
@@ -52,7 +51,8 @@ void CommandsAfterDestroy(ValidationRun& run, HostRecord& record, const std::str
         record.audioFormatB = 44100;
         record.audioItemCount = 2 * 44100;
         record.audioBuffer = record.HostAllocateAudio(record.audioItemCount);
-        const std::string what = "command " + std::to_string(command) + " after Destroy (" + kind + ")";
+        const std::string what =
+            "command " + std::to_string(command) + " after Destroy (" + kind + ")";
         RequireZeroOrOne(run.Send(record, command, what), what);
         record.HostFreeAudio(record.audioBuffer);
         record.audioBuffer = nullptr;
@@ -92,8 +92,8 @@ std::string CheckLifecycle(ValidationRun& run) {
         Require(record.OutstandingAudioBuffers() == 0,
                 k + ": " + std::to_string(record.OutstandingAudioBuffers()) +
                     " audio buffers from AllocateAudio never freed");
-        Require(record.AudioFaults().empty(), k + ": " +
-                    (record.AudioFaults().empty() ? "" : record.AudioFaults().front()));
+        Require(record.AudioFaults().empty(),
+                k + ": " + (record.AudioFaults().empty() ? "" : record.AudioFaults().front()));
     }
     std::string served;
     for (int kind : kinds) served += (served.empty() ? "" : ", ") + std::to_string(kind);

@@ -98,16 +98,19 @@ int RunValidation(const ValidateOptions& options) {
     auto report = [&](const char* group, const Outcome& outcome) {
         std::printf("%s: %s  %s\n", group, StatusText(outcome.status), outcome.detail.c_str());
         std::fflush(stdout);
-        (outcome.status == Status::kPass ? passed
-                                          : outcome.status == Status::kSkip ? skipped : failed)++;
+        (outcome.status == Status::kPass   ? passed
+         : outcome.status == Status::kSkip ? skipped
+                                           : failed)++;
     };
 
     report("identity", RunGroup(run, &CheckIdentity));
     const struct {
         const char* name;
         std::string (*check)(ValidationRun&);
-    } groups[] = {{"lifecycle", &CheckLifecycle}, {"audio", &CheckAudio},
-                  {"settings", &CheckSettings},   {"windows", &CheckWindows},
+    } groups[] = {{"lifecycle", &CheckLifecycle},
+                  {"audio", &CheckAudio},
+                  {"settings", &CheckSettings},
+                  {"windows", &CheckWindows},
                   {"threads", &CheckThreads}};
 
     if (!run.LoadModule()) {
@@ -132,8 +135,8 @@ int RunValidation(const ValidateOptions& options) {
         const ResourceCounts after = MeasureResources();
         if (hung) {
             report("resources", {Status::kSkip, warmUp.status == Status::kFail
-                                                      ? "the warm-up failed: " + warmUp.detail
-                                                      : "a call hung: what it held is never freed"});
+                                                    ? "the warm-up failed: " + warmUp.detail
+                                                    : "a call hung: what it held is never freed"});
         } else {
             const std::string growth = ResourceGrowthBeyondAllowance(before, after);
             report("resources", {growth.empty() ? Status::kPass : Status::kFail,

@@ -16,7 +16,16 @@ const int kSettingsCommands[] = {kefo::kCmdSettingsChanged, kefo::kCmdSettingsAp
                                  kefo::kCmdSetParameters};
 
 float AnyValue(std::mt19937& random) {
-    const float pick[] = {0.0f, 1.0f, -1.0f, 0.5f, 15.0f, -48.0f, 65537.0f, 65536.0f, 1e30f, -1e30f,
+    const float pick[] = {0.0f,
+                          1.0f,
+                          -1.0f,
+                          0.5f,
+                          15.0f,
+                          -48.0f,
+                          65537.0f,
+                          65536.0f,
+                          1e30f,
+                          -1e30f,
                           std::numeric_limits<float>::infinity(),
                           -std::numeric_limits<float>::infinity(),
                           std::numeric_limits<float>::quiet_NaN(),
@@ -48,7 +57,8 @@ std::vector<std::vector<float>> Arrays(ValidationRun& run, const std::vector<flo
         std::vector<float> array(own);
         array.resize(std::uniform_int_distribution<std::size_t>(0, n + 3)(run.random), 0.0f);
         for (float& value : array)
-            if (std::uniform_int_distribution<int>(0, 2)(run.random) == 0) value = AnyValue(run.random);
+            if (std::uniform_int_distribution<int>(0, 2)(run.random) == 0)
+                value = AnyValue(run.random);
         arrays.push_back(array);
     }
     return arrays;
@@ -94,8 +104,8 @@ std::string CheckSettings(ValidationRun& run) {
             if (!array.empty()) record.SetStoredSettings(array);
             const int created = run.SendClosingDialogs(record, kefo::kCmdCreateInstance,
                                                        "Create with stored " + which);
-            Require(created == 1 && record.context, "Create with stored " + which + ": answered " +
-                                                        std::to_string(created));
+            Require(created == 1 && record.context,
+                    "Create with stored " + which + ": answered " + std::to_string(created));
             std::vector<float> handed(array);
             const int command = kSettingsCommands[a % 3];
             const std::string what = "command " + std::to_string(command) + " with " + which;
@@ -107,9 +117,10 @@ std::string CheckSettings(ValidationRun& run) {
             // A count that says an array is there when none is.
             record.settings = nullptr;
             record.settingsCount = static_cast<int>(own.size());
-            run.SendClosingDialogs(record, command, "command " + std::to_string(command) +
-                                                        " with no array and a count of " +
-                                                        std::to_string(own.size()));
+            run.SendClosingDialogs(record, command,
+                                   "command " + std::to_string(command) +
+                                       " with no array and a count of " +
+                                       std::to_string(own.size()));
             if (a % 16 == 0) StillWorks(run, record, what);
             record.CloseFrames();
             run.Send(record, kefo::kCmdDestroyInstance, "Destroy after " + what);

@@ -42,7 +42,8 @@ std::string RunChild(ValidationRun& run, std::wstring commandLine, DWORD& exitCo
     std::string output;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        output.append(buffer, got);
     WaitForSingleObject(process.hProcess, INFINITE);
     run.SetChildProcess(nullptr);
     GetExitCodeProcess(process.hProcess, &exitCode);
@@ -56,7 +57,8 @@ std::string LineStarting(const std::string& text, const std::string& key) {
     const std::size_t at = text.find(key);
     if (at == std::string::npos) return "";
     const std::size_t end = text.find_first_of("\r\n", at);
-    return text.substr(at + key.size(), end == std::string::npos ? std::string::npos : end - at - key.size());
+    return text.substr(at + key.size(),
+                       end == std::string::npos ? std::string::npos : end - at - key.size());
 }
 
 }  // namespace
@@ -67,21 +69,20 @@ std::string CheckThreads(ValidationRun& run) {
         throw GroupSkipped("the stress run knows the windows of the analyzer/equalizer kind only");
     if (!run.HasDisplay()) throw GroupSkipped("no display: the stress run opens windows");
     const ValidateOptions& options = run.Options();
-    const std::wstring command = L"\"" + ThisProgram() + L"\" stress --seconds " +
-                                 std::to_wstring(options.seconds) + L" --seed " +
-                                 std::to_wstring(options.seed) + L" --addon \"" +
-                                 options.addOnPath + L"\"";
+    const std::wstring command =
+        L"\"" + ThisProgram() + L"\" stress --seconds " + std::to_wstring(options.seconds) +
+        L" --seed " + std::to_wstring(options.seed) + L" --addon \"" + options.addOnPath + L"\"";
     run.BeginCall("the stress run", options.seconds + 120);
     DWORD exitCode = 0;
     const std::string output = RunChild(run, command, exitCode);
     run.EndCall();
     const std::string result = LineStarting(output, "result=");
     Require(exitCode == 0 && result == "PASS",
-            "stress run: " + (result.empty() ? "ended with exit code " + std::to_string(exitCode)
-                                             : result));
+            "stress run: " +
+                (result.empty() ? "ended with exit code " + std::to_string(exitCode) : result));
     return std::to_string(options.seconds) + " s, " + LineStarting(output, "audio_calls=") +
-           " audio calls, " + LineStarting(output, "ui_actions=") + " UI actions, longest audio wait " +
-           LineStarting(output, "max_audio_wait_us=") + " us";
+           " audio calls, " + LineStarting(output, "ui_actions=") +
+           " UI actions, longest audio wait " + LineStarting(output, "max_audio_wait_us=") + " us";
 }
 
 }  // namespace hostsim

@@ -9,7 +9,8 @@ namespace hostsim {
 namespace {
 
 const char kUsage[] =
-    "usage: hostsim validate [--level quick|full] [--seed N] [--seconds N] [--call-limit N] ADDON.dll\n"
+    "usage: hostsim validate [--level quick|full] [--seed N] [--seconds N] [--call-limit N] "
+    "ADDON.dll\n"
     "  --level        quick (default) or full: more rounds and arrays, and the stress run\n"
     "  --seed N       seed of the random arrays and block sizes (default: from the clock)\n"
     "  --seconds N    how long the full level's stress run lasts (default 10)\n"
@@ -35,7 +36,8 @@ int RunValidateCommand(int argc, wchar_t** argv) {
         const wchar_t* value = i + 1 < argc ? argv[i + 1] : nullptr;
         unsigned long long number = 0;
         bool known = true;
-        if (option == L"--level" && value && (std::wstring(value) == L"quick" || std::wstring(value) == L"full")) {
+        if (option == L"--level" && value &&
+            (std::wstring(value) == L"quick" || std::wstring(value) == L"full")) {
             options.full = std::wstring(value) == L"full";
         } else if (option == L"--seed" && ParseNumber(value, 0xFFFFFFFFu, number)) {
             options.seed = static_cast<unsigned>(number);
@@ -60,7 +62,8 @@ int RunValidateCommand(int argc, wchar_t** argv) {
         return 2;
     }
     wchar_t full[MAX_PATH] = L"";
-    if (GetFullPathNameW(options.addOnPath.c_str(), MAX_PATH, full, nullptr)) options.addOnPath = full;
+    if (GetFullPathNameW(options.addOnPath.c_str(), MAX_PATH, full, nullptr))
+        options.addOnPath = full;
     return RunValidation(options);
 }
 

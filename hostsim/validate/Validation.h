@@ -24,15 +24,15 @@
 #include <string>
 #include <vector>
 
-#include "HostRecord.h"
-#include "InfoQuery.h"
+#include "hostsim/HostRecord.h"
+#include "hostsim/InfoQuery.h"
 
 namespace hostsim {
 
 struct ValidateOptions {
-    bool full = false;        // --level full
-    unsigned seed = 1;        // random arrays and block sizes
-    int seconds = 10;         // the threads group's stress run
+    bool full = false;          // --level full
+    unsigned seed = 1;          // random arrays and block sizes
+    int seconds = 10;           // the threads group's stress run
     int callLimitSeconds = 20;  // a call that takes longer is a hang
     std::wstring addOnPath;
 };

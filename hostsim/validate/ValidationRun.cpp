@@ -65,7 +65,9 @@ void ValidationRun::BeginCall(const std::string& what, int limitSeconds) {
     callStart_.store(static_cast<long long>(GetTickCount64()));
 }
 
-void ValidationRun::EndCall() { callStart_.store(0); }
+void ValidationRun::EndCall() {
+    callStart_.store(0);
+}
 
 std::string ValidationRun::CurrentCall() const {
     EnterCriticalSection(&lock_);
@@ -110,10 +112,12 @@ const std::vector<int>& ValidationRun::ServedKinds() {
         HostRecord record;
         record.Attach(processing_);
         record.instanceKind = kind;
-        const int result = Send(record, kefo::kCmdCreateInstance, "Create (" + KindText(kind) + ")");
+        const int result =
+            Send(record, kefo::kCmdCreateInstance, "Create (" + KindText(kind) + ")");
         if (result == kefo::kResultHandled && record.context) servedKinds_.push_back(kind);
         record.CloseFrames();
-        if (record.context) Send(record, kefo::kCmdDestroyInstance, "Destroy (" + KindText(kind) + ")");
+        if (record.context)
+            Send(record, kefo::kCmdDestroyInstance, "Destroy (" + KindText(kind) + ")");
     }
     servedKnown_ = true;
     return servedKinds_;

@@ -51,10 +51,11 @@ int ExerciseWindows(ValidationRun& run, HostRecord& record, const std::string& k
     for (const MenuItem& item : items) {
         if (item.popup) continue;
         record.menuItemId = item.id;
-        const std::string name = "menu item " + std::to_string(item.id) + " \"" + item.caption +
-                                 "\" (" + kindText + ")";
+        const std::string name =
+            "menu item " + std::to_string(item.id) + " \"" + item.caption + "\" (" + kindText + ")";
         const int state = run.Send(record, kefo::kCmdQueryMenuItem, "query of " + name);
-        Require(state == 0 || state == 1, "query of " + name + ": answered " + std::to_string(state));
+        Require(state == 0 || state == 1,
+                "query of " + name + ": answered " + std::to_string(state));
         record.ClearCalls();
         const int result = run.SendClosingDialogs(record, kefo::kCmdMenuCommand, name);
         Require(result == 0 || result == 1, name + ": answered " + std::to_string(result));
