@@ -1,7 +1,9 @@
 // Instances made and ended many times, and the calls a careless host makes
 // around them: a second Create on a live record, commands after Destroy,
 // Destroy twice. Create answers 1 with a context or 3 without one; every
-// other command answers 0 or 1; no host buffer is left behind.
+// other command answers 0 or 1; no host buffer is left behind. Then the
+// careless host's random calls on every kind, served or not.
+#include "CarelessHost.h"
 #include "Validation.h"
 
 namespace hostsim {
@@ -95,10 +97,13 @@ std::string CheckLifecycle(ValidationRun& run) {
         Require(record.AudioFaults().empty(),
                 k + ": " + (record.AudioFaults().empty() ? "" : record.AudioFaults().front()));
     }
+    const int carelessCalls = run.Options().full ? 4000 : 400;
+    for (int kind : {kefo::kKindFull, kefo::kKindDialogOnly, kefo::kKindHeadless})
+        RunCarelessHost(run, kind, run.Options().seed + static_cast<unsigned>(kind), carelessCalls);
     std::string served;
     for (int kind : kinds) served += (served.empty() ? "" : ", ") + std::to_string(kind);
-    return std::to_string(rounds) + " rounds of Create and Destroy on kinds " + served +
-           ", then the calls around them a careless host makes";
+    return std::to_string(rounds) + " rounds of Create and Destroy on kinds " + served + ", " +
+           std::to_string(carelessCalls) + " careless calls on each kind";
 }
 
 }  // namespace hostsim
