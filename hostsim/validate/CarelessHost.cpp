@@ -38,8 +38,8 @@ public:
             } else if (command == kefo::kCmdAbout) {
                 if (Chance(20)) {
                     record_.aboutParent = nullptr;
-                    Expect(run_.SendClosingDialogs(record_, kefo::kCmdAbout, What(command)),
-                           {0, 1}, command);
+                    Expect(run_.SendClosingDialogs(record_, kefo::kCmdAbout, What(command)), {0, 1},
+                           command);
                 }
             } else if (command == kefo::kCmdFrameClosed && FrameOpen()) {
                 // A host reports a frame closed once it has destroyed it.
@@ -65,7 +65,9 @@ private:
         std::uniform_int_distribution<std::size_t> index(0, values.size() - 1);
         return values.begin()[index(random_)];
     }
-    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    int Between(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random_);
+    }
     bool Chance(int percent) { return Between(1, 100) <= percent; }
 
     std::string What(int command) const {
@@ -135,8 +137,8 @@ private:
         record_.audioItemCount = count;
         record_.ClearCalls();
         const std::string what = What(command) + ": " + std::to_string(count) + " items, " +
-                                 std::to_string(channels) + " channels at " +
-                                 std::to_string(rate) + " Hz";
+                                 std::to_string(channels) + " channels at " + std::to_string(rate) +
+                                 " Hz";
         const int result = run_.Send(record_, command, what);
         Require(result == 0 || result == 1, what + ": answered " + std::to_string(result));
 
@@ -150,7 +152,8 @@ private:
                         what + ": finite audio came back with " +
                             std::to_string(record_.audioBuffer[i]));
         if (record_.audioBuffer == block) {
-            Require(record_.audioItemCount <= count || !block, what + ": claims past the host's block");
+            Require(record_.audioItemCount <= count || !block,
+                    what + ": claims past the host's block");
         } else if (record_.audioBuffer) {
             const auto allocations = record_.CallsTo("AllocateAudio");
             Require(!allocations.empty(), what + ": a buffer nobody allocated came back");
