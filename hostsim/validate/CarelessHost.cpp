@@ -166,12 +166,22 @@ private:
     }
 
     // Create on this record, live instance or not; a served kind must be made.
+    // An instance replaced by a second Create is ended afterwards, so that
+    // what it holds is not taken for a leak.
     void Create() {
         std::vector<float> stored(static_cast<std::size_t>(Pick({0, 4, 16, 17, 17})));
         for (float& value : stored) value = AnyValue();
         if (!stored.empty()) record_.SetStoredSettings(stored);
         const std::string what = "careless Create (" + KindText(kind_) + ")";
+        void* const replaced = record_.context;
         const int result = run_.SendClosingDialogs(record_, kefo::kCmdCreateInstance, what);
+        if (replaced && record_.context != replaced) {
+            void* const created = record_.context;
+            record_.context = replaced;
+            run_.Send(record_, kefo::kCmdDestroyInstance,
+                      "Destroy of the instance replaced by " + what);
+            record_.context = created;
+        }
         if (served_) {
             Require(result == kefo::kResultHandled && record_.context,
                     what + ": refused, answered " + std::to_string(result));
