@@ -1,5 +1,6 @@
-// The order of the groups, the thread each runs on, the watchdog over the
-// add-on's calls, and the resource counts around the run.
+// The worker process of a validation: the order of the groups, the thread
+// each runs on, the watchdog over the add-on's calls, and the resource
+// counts around the run.
 #include <cstdio>
 
 #include "AddOnModule.h"
@@ -73,6 +74,13 @@ std::string CheckWarmUp(ValidationRun& run) {
     return "";
 }
 
+std::string FetchInfo(ValidationRun& run) {
+    run.BeginCall("Info (host 8.0)", run.Options().callLimitSeconds);
+    run.info = QueryInfo(run.Options().addOnPath);
+    run.EndCall();
+    return "";
+}
+
 }  // namespace
 
 void WarmUp(ValidationRun& run) {
@@ -89,65 +97,75 @@ void WarmUp(ValidationRun& run) {
     }
 }
 
-int RunValidation(const ValidateOptions& options) {
+const char* GroupName(int index) {
+    static const char* const ordered[] = {"identity", "lifecycle", "audio",    "settings",
+                                          "windows",  "threads",   "resources"};
+    return index >= 0 && index <= kGroupCount ? ordered[index] : "";
+}
+
+int RunValidationWorker(const ValidateOptions& options) {
     ValidationRun run(options);
-    std::printf("validate %s (level %s, seed %u)\n", Narrow(options.addOnPath).c_str(),
-                options.full ? "full" : "quick", options.seed);
-    std::fflush(stdout);
-    int passed = 0, failed = 0, skipped = 0;
-    auto report = [&](const char* group, const Outcome& outcome) {
-        std::printf("%s: %s  %s\n", group, StatusText(outcome.status), outcome.detail.c_str());
+    bool failed = false;
+    auto report = [&](int group, const Outcome& outcome) {
+        std::printf("%s: %s  %s\n", GroupName(group), StatusText(outcome.status),
+                    outcome.detail.c_str());
         std::fflush(stdout);
-        (outcome.status == Status::kPass   ? passed
-         : outcome.status == Status::kSkip ? skipped
-                                           : failed)++;
+        failed = failed || outcome.status == Status::kFail;
     };
+    std::string (*const checks[kGroupCount])(ValidationRun&) = {
+        &CheckIdentity, &CheckLifecycle, &CheckAudio, &CheckSettings, &CheckWindows, &CheckThreads};
 
-    report("identity", RunGroup(run, &CheckIdentity));
-    const struct {
-        const char* name;
-        std::string (*check)(ValidationRun&);
-    } groups[] = {{"lifecycle", &CheckLifecycle},
-                  {"audio", &CheckAudio},
-                  {"settings", &CheckSettings},
-                  {"windows", &CheckWindows},
-                  {"threads", &CheckThreads}};
-
+    int first = options.firstGroup;
+    if (first == 0) {
+        run.SetGroup(GroupName(0));
+        report(0, RunGroup(run, &CheckIdentity));
+        first = 1;
+    } else {
+        // The later groups need the add-on's answer to the information query.
+        run.SetGroup(GroupName(0));
+        RunGroup(run, &FetchInfo);
+    }
     if (!run.LoadModule()) {
         const std::string why = "the DLL could not be loaded, or has no KEFO_Processing";
-        for (const auto& group : groups) report(group.name, {Status::kFail, why});
-        report("resources", {Status::kSkip, why});
+        for (int group = first; group < kGroupCount; ++group) report(group, {Status::kFail, why});
+        report(kGroupCount, {Status::kSkip, why});
     } else {
-        const Outcome warmUp = RunGroup(run, &CheckWarmUp);
+        Outcome warmUp{Status::kPass, ""};
+        if (options.measureResources) {
+            run.SetGroup("warm-up");
+            warmUp = RunGroup(run, &CheckWarmUp);
+        }
         const ResourceCounts before = MeasureResources();
         bool hung = warmUp.status == Status::kFail;
         std::string byGroup;  // where the counts grew, to name a leak's group
         ResourceCounts last = before;
-        for (const auto& group : groups) {
-            const Outcome outcome = RunGroup(run, group.check);
+        for (int group = first; group < kGroupCount; ++group) {
+            run.SetGroup(GroupName(group));
+            const Outcome outcome = RunGroup(run, checks[group]);
             hung = hung || outcome.detail.find("(a hang)") != std::string::npos;
-            report(group.name, outcome);
+            report(group, outcome);
             const ResourceCounts now = MeasureResources();
             const std::string growth = DescribeGrowth(last, now);
-            if (!growth.empty()) byGroup += std::string("; ") + group.name + ": " + growth;
+            if (!growth.empty()) byGroup += std::string("; ") + GroupName(group) + ": " + growth;
             last = now;
         }
+        run.SetGroup(GroupName(kGroupCount));
         const ResourceCounts after = MeasureResources();
-        if (hung) {
-            report("resources", {Status::kSkip, warmUp.status == Status::kFail
+        if (!options.measureResources) {
+            report(kGroupCount, {Status::kSkip, "the add-on ended an earlier process of the run"});
+        } else if (hung) {
+            report(kGroupCount, {Status::kSkip, warmUp.status == Status::kFail
                                                     ? "the warm-up failed: " + warmUp.detail
                                                     : "a call hung: what it held is never freed"});
         } else {
             const std::string growth = ResourceGrowthBeyondAllowance(before, after);
-            report("resources", {growth.empty() ? Status::kPass : Status::kFail,
+            report(kGroupCount, {growth.empty() ? Status::kPass : Status::kFail,
                                  (growth.empty() ? DescribeResources(before) + " before, " +
                                                        DescribeResources(after) + " after"
                                                  : growth + " (" + DescribeResourceAllowance() +
                                                        byGroup + ")")});
         }
     }
-    std::printf("validate: %d passed, %d failed, %d skipped\n", passed, failed, skipped);
-    std::fflush(stdout);
     // A thread ended in the middle of foreign code may hold locks the
     // process's orderly exit would wait for.
     TerminateProcess(GetCurrentProcess(), failed ? 1 : 0);

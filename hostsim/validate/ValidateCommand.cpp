@@ -45,6 +45,15 @@ int RunValidateCommand(int argc, wchar_t** argv) {
             options.seconds = static_cast<int>(number);
         } else if (option == L"--call-limit" && ParseNumber(value, 3600, number) && number > 0) {
             options.callLimitSeconds = static_cast<int>(number);
+        } else if (option == L"--worker" || option == L"--no-resources") {
+            // The supervisor's own options for its worker process.
+            options.worker = options.worker || option == L"--worker";
+            options.measureResources = options.measureResources && option != L"--no-resources";
+            continue;
+        } else if (option == L"--first-group" && ParseNumber(value, kGroupCount, number)) {
+            options.firstGroup = static_cast<int>(number);
+        } else if (option == L"--progress" && value) {
+            options.progressName = value;
         } else if (option.rfind(L"--", 0) != 0 && options.addOnPath.empty() && i + 1 == argc) {
             options.addOnPath = option;
             continue;
@@ -64,7 +73,7 @@ int RunValidateCommand(int argc, wchar_t** argv) {
     wchar_t full[MAX_PATH] = L"";
     if (GetFullPathNameW(options.addOnPath.c_str(), MAX_PATH, full, nullptr))
         options.addOnPath = full;
-    return RunValidation(options);
+    return options.worker ? RunValidationWorker(options) : RunValidation(options);
 }
 
 }  // namespace hostsim

@@ -13,7 +13,9 @@
 //
 // A call into the add-on that throws, faults or aborts fails its group; one
 // that does not return within the call limit is abandoned (its thread is
-// ended) and fails its group. The run then goes on with the next group.
+// ended) and fails its group. The groups run in a worker process, so that
+// an add-on that ends its process fails only the group under way. The run
+// then goes on with the next group.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +28,7 @@
 
 #include "hostsim/HostRecord.h"
 #include "hostsim/InfoQuery.h"
+#include "hostsim/validate/ProgressBoard.h"
 
 namespace hostsim {
 
@@ -35,6 +38,12 @@ struct ValidateOptions {
     int seconds = 10;           // the threads group's stress run
     int callLimitSeconds = 20;  // a call that takes longer is a hang
     std::wstring addOnPath;
+    // The process that runs the groups for a supervisor (--worker): from
+    // which group, whether it counts resources, and the progress board.
+    bool worker = false;
+    int firstGroup = 0;
+    bool measureResources = true;
+    std::wstring progressName;
 };
 
 // Ends a group with FAIL: thrown by the group's checks.
@@ -85,9 +94,12 @@ public:
 
     bool LoadModule();
     void UnloadModule();
+    // Tells the supervisor which group runs now.
+    void SetGroup(const std::string& group) { progress_.SetGroup(group); }
 
 private:
     ValidateOptions options_;
+    ProgressBoard progress_;
     HMODULE module_ = nullptr;
     KEFO_ProcessingFn processing_ = nullptr;
     std::vector<int> servedKinds_;
@@ -124,9 +136,19 @@ int ExerciseWindows(ValidationRun& run, HostRecord& record, const std::string& k
 // group on a rule broken.
 void StreamOnce(ValidationRun& run, HostRecord& record, int channels, int rate);
 
-// Runs every group, prints a line per group and the summary; returns the
-// process exit status.
+// The groups in the order they run, then "resources" (index kGroupCount),
+// which compares the counts taken around the others.
+constexpr int kGroupCount = 6;
+const char* GroupName(int index);
+
+// Runs every group in a worker process and prints a line per group and the
+// summary; a worker that ends early (the add-on ended the process) has the
+// group under way failed with the call named, and a new worker goes on with
+// the next group. Returns the process exit status.
 int RunValidation(const ValidateOptions& options);
+// The worker: runs the groups from options.firstGroup, prints their lines
+// and the resources line, and ends its own process.
+int RunValidationWorker(const ValidateOptions& options);
 
 std::string KindText(int kind);
 

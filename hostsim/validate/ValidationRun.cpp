@@ -37,7 +37,9 @@ void CloseAsUser(HWND dialog) {
 }  // namespace
 
 ValidationRun::ValidationRun(const ValidateOptions& options)
-    : random(options.seed), options_(options) {
+    : random(options.seed),
+      options_(options),
+      progress_(ProgressBoard::Open(options.progressName)) {
     InitializeCriticalSection(&lock_);
 }
 
@@ -61,6 +63,7 @@ void ValidationRun::BeginCall(const std::string& what, int limitSeconds) {
     EnterCriticalSection(&lock_);
     currentCall_ = what;
     LeaveCriticalSection(&lock_);
+    progress_.SetCall(what);
     callLimit_.store(limitSeconds);
     callStart_.store(static_cast<long long>(GetTickCount64()));
 }

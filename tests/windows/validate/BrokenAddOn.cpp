@@ -14,6 +14,7 @@
 #define KEFO_RULE_GDI_LEAK 4
 #define KEFO_RULE_THROWS 5
 #define KEFO_RULE_HANGS 6
+#define KEFO_RULE_ENDS_PROCESS 7
 
 #ifndef KEFO_BROKEN_RULE
 #define KEFO_BROKEN_RULE 0
@@ -84,6 +85,11 @@ int Dispatch(KEFO_Params* record) {
         case kefo::kCmdSettingsChanged:
 #if KEFO_BROKEN_RULE == KEFO_RULE_THROWS
             if (record->context) throw std::runtime_error("settings refused");
+#endif
+            return kefo::kResultHandled;
+        case kefo::kCmdColorsChanged:
+#if KEFO_BROKEN_RULE == KEFO_RULE_ENDS_PROCESS
+            if (record->context) ExitProcess(7);
 #endif
             return kefo::kResultHandled;
         case kefo::kCmdProcessRecording:

@@ -47,6 +47,9 @@ TEST(Validate, EachBrokenRuleFailsItsGroupAndNamesTheCall) {
                               "add-on let a C++ exception out"
                             : "settings: FAIL  command 9 with array 1 (0 values, kind 0): the "
                               "add-on ended its runtime (abort)"},
+        {L"KEFO_Broken_EndsProcess.dll",
+         "lifecycle: FAIL  careless command 14 (kind 0): the add-on ended the process (exit code "
+         "0x7)"},
         {L"KEFO_Broken_Hangs.dll",
          "audio: FAIL  0x20000 at 192000 Hz, mono, block 1 of 1 frames: no return after "},
     };

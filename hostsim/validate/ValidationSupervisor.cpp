@@ -1,0 +1,159 @@
+// hostsim validate's own process: it runs the groups in a worker process,
+// passes on the worker's lines, and when the add-on ends the worker (it
+// calls ExitProcess, or corrupts the process beyond what a guard catches)
+// fails the group under way with the call the progress board names, then
+// starts a new worker at the next group.
+#include <cstdio>
+#include <string>
+
+#include "AddOnModule.h"
+#include "Validation.h"
+
+namespace hostsim {
+namespace {
+
+struct Tally {
+    int passed = 0, failed = 0, skipped = 0;
+    int next = 0;  // the first group not reported yet
+    bool resourcesReported = false;
+
+    void Report(int group, const char* status, const std::string& detail) {
+        std::printf("%s: %s  %s\n", GroupName(group), status, detail.c_str());
+        std::fflush(stdout);
+        Count(status);
+        next = group + 1;
+        resourcesReported = resourcesReported || group == kGroupCount;
+    }
+    void Count(const std::string& status) {
+        (status == "PASS" ? passed : status == "SKIP" ? skipped : failed)++;
+    }
+};
+
+int GroupIndex(const std::string& name) {
+    for (int group = 0; group <= kGroupCount; ++group)
+        if (name == GroupName(group)) return group;
+    return -1;
+}
+
+// A worker's line "group: STATUS  detail" is counted; any other line is
+// passed on as it is.
+void TakeLine(const std::string& line, Tally& tally) {
+    const std::size_t colon = line.find(": ");
+    const int group = colon == std::string::npos ? -1 : GroupIndex(line.substr(0, colon));
+    const std::string status = group < 0 ? "" : line.substr(colon + 2, 4);
+    if (status != "PASS" && status != "FAIL" && status != "SKIP") {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    // After a warm-up the add-on ended, the resources were reported then.
+    if (group == kGroupCount && tally.resourcesReported) {
+        tally.next = group + 1;
+        return;
+    }
+    tally.Report(group, status.c_str(), line.substr(colon + 2 + 4 + 2 <= line.size()
+                                                        ? colon + 2 + 4 + 2
+                                                        : line.size()));
+}
+
+std::wstring WorkerCommand(const ValidateOptions& options, int first, bool measure,
+                           const std::wstring& board) {
+    wchar_t program[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    return L"\"" + std::wstring(program) + L"\" validate --worker --first-group " +
+           std::to_wstring(first) + (measure ? L"" : L" --no-resources") + L" --progress " +
+           board + L" --level " + (options.full ? L"full" : L"quick") + L" --seed " +
+           std::to_wstring(options.seed) + L" --seconds " + std::to_wstring(options.seconds) +
+           L" --call-limit " + std::to_wstring(options.callLimitSeconds) + L" \"" +
+           options.addOnPath + L"\"";
+}
+
+// Runs one worker to its end, passing its lines on; false when it could
+// not be started. exitCode is the worker's.
+bool RunWorker(std::wstring command, Tally& tally, DWORD& exitCode) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0)) return false;
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(write);
+    if (!started) {
+        CloseHandle(read);
+        return false;
+    }
+    std::string pending;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        pending.append(buffer, got);
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            std::string line = pending.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            TakeLine(line, tally);
+            pending.erase(0, end + 1);
+        }
+    }
+    if (!pending.empty()) TakeLine(pending, tally);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(read);
+    return true;
+}
+
+}  // namespace
+
+int RunValidation(const ValidateOptions& options) {
+    std::printf("validate %s (level %s, seed %u)\n", Narrow(options.addOnPath).c_str(),
+                options.full ? "full" : "quick", options.seed);
+    std::fflush(stdout);
+    const std::wstring boardName =
+        L"Local\\kefo-validate-" + std::to_wstring(GetCurrentProcessId());
+    ProgressBoard board = ProgressBoard::Create(boardName);
+    Tally tally;
+    bool measure = true;
+    while (tally.next <= kGroupCount) {
+        board.SetGroup("");
+        board.SetCall("");
+        DWORD exitCode = 0;
+        if (!RunWorker(WorkerCommand(options, tally.next, measure, boardName), tally, exitCode)) {
+            for (int group = tally.next; group <= kGroupCount; ++group)
+                tally.Report(group, "FAIL", "hostsim could not start its worker process");
+            break;
+        }
+        if (tally.next > kGroupCount) break;
+
+        // The worker ended early: the add-on ended it.
+        char code[64];
+        std::snprintf(code, sizeof code, "the add-on ended the process (exit code 0x%lX)",
+                      static_cast<unsigned long>(exitCode));
+        const std::string call = board.Call();
+        const std::string why = call.empty() ? code : call + ": " + code;
+        const std::string group = board.Group();
+        if (group == "warm-up") {
+            const int next = tally.next;
+            tally.Report(kGroupCount, "FAIL", "in the warm-up, " + why);
+            tally.next = next;
+            measure = false;
+            continue;
+        }
+        const int index = GroupIndex(group);
+        tally.Report(index >= tally.next ? index : tally.next, "FAIL", why);
+        measure = false;
+    }
+    std::printf("validate: %d passed, %d failed, %d skipped\n", tally.passed, tally.failed,
+                tally.skipped);
+    std::fflush(stdout);
+    return tally.failed ? 1 : 0;
+}
+
+}  // namespace hostsim
