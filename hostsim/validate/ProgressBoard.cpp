@@ -63,8 +63,12 @@ void ProgressBoard::SetCall(const std::string& call) {
     if (board_) Put(board_->call, call);
 }
 
-std::string ProgressBoard::Group() const { return board_ ? Get(board_->group) : ""; }
+std::string ProgressBoard::Group() const {
+    return board_ ? Get(board_->group) : "";
+}
 
-std::string ProgressBoard::Call() const { return board_ ? Get(board_->call) : ""; }
+std::string ProgressBoard::Call() const {
+    return board_ ? Get(board_->call) : "";
+}
 
 }  // namespace hostsim

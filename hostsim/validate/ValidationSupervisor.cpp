@@ -51,9 +51,8 @@ void TakeLine(const std::string& line, Tally& tally) {
         tally.next = group + 1;
         return;
     }
-    tally.Report(group, status.c_str(), line.substr(colon + 2 + 4 + 2 <= line.size()
-                                                        ? colon + 2 + 4 + 2
-                                                        : line.size()));
+    tally.Report(group, status.c_str(),
+                 line.substr(colon + 2 + 4 + 2 <= line.size() ? colon + 2 + 4 + 2 : line.size()));
 }
 
 std::wstring WorkerCommand(const ValidateOptions& options, int first, bool measure,
@@ -61,8 +60,8 @@ std::wstring WorkerCommand(const ValidateOptions& options, int first, bool measu
     wchar_t program[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, program, MAX_PATH);
     return L"\"" + std::wstring(program) + L"\" validate --worker --first-group " +
-           std::to_wstring(first) + (measure ? L"" : L" --no-resources") + L" --progress " +
-           board + L" --level " + (options.full ? L"full" : L"quick") + L" --seed " +
+           std::to_wstring(first) + (measure ? L"" : L" --no-resources") + L" --progress " + board +
+           L" --level " + (options.full ? L"full" : L"quick") + L" --seed " +
            std::to_wstring(options.seed) + L" --seconds " + std::to_wstring(options.seconds) +
            L" --call-limit " + std::to_wstring(options.callLimitSeconds) + L" \"" +
            options.addOnPath + L"\"";
