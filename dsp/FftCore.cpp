@@ -10,12 +10,18 @@
 //
 // The arithmetic kernels are compiled twice: for the baseline instruction set
 // and, where the compiler targets x86, for AVX2, which the transforms use when
-// the processor and the operating system support it. Both builds perform the
-// same IEEE operations in the same order (no fused multiply-add), so their
-// results agree bit for bit; AVX2 only handles twice as many doubles at once.
+// the processor and the operating system support it. On x86 the radix-4
+// stages and the real transform's split step are written with SSE2 and AVX2
+// vectors (FftRadix4X86.h, FftRealSplit.h); elsewhere the portable loops
+// below serve. All of them perform the same IEEE operations in the same order
+// (no fused multiply-add), so their results agree bit for bit; AVX2 only
+// handles twice as many doubles at once.
 #include "dsp/FftCore.h"
 #include "dsp/FftIsa.h"
 #include "dsp/FftRealSplit.h"
+#if KEFO_FFT_X86
+#include "dsp/FftRadix4X86.h"
+#endif
 
 #include "support/CallSiteMarker.h"
 
@@ -301,7 +307,9 @@ KEFO_FFT_KERNEL void LastStage(int n, int q, double* a, double sign) {
     }
 }
 
-// The stages after the permutation; n doubles, n / 2 complex values.
+// The stages after the permutation; n doubles, n / 2 complex values. kSet
+// names the kernels: 0 portable, 1 SSE2, 2 AVX2.
+template <int kSet>
 KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSign) {
     const int count = n >> 1;
     int q = 1;
@@ -310,7 +318,17 @@ KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSig
         q = 4;
     }
     while (4 * q < count) {
+#if KEFO_FFT_X86
+        if constexpr (kSet == 2) {
+            fft_radix4::Radix4StageAvx2(n, q, a, w);
+        } else if constexpr (kSet == 1) {
+            fft_radix4::Radix4StageSse2(n, q, a, w);
+        } else {
+            Radix4Stage(n, q, a, w);
+        }
+#else
         Radix4Stage(n, q, a, w);
+#endif
         q *= 4;
     }
     LastStage(n, q, a, lastSign);
@@ -339,11 +357,12 @@ KEFO_FFT_KERNEL void Split(int n, double* a, const double* h, const fft_split::S
     fft_split::InverseScalar(n, a, t);
 }
 
+template <int kSet>
 KEFO_FFT_KERNEL void ComplexFftBody(int n, int direction, double* a, FftWorkArea& work) {
     EnsureTwiddles(n, work);
     const bool inverse = direction < 0;
     BitReverse(n, work.intTable + 2, a, inverse);
-    RunStages(n, a, work.doubleTable, inverse ? -1.0 : 1.0);
+    RunStages<kSet>(n, a, work.doubleTable, inverse ? -1.0 : 1.0);
 }
 
 fft_split::SplitTable PrepareReal(int n, FftWorkArea& work) {
@@ -360,7 +379,7 @@ template <int kSet>
 KEFO_FFT_KERNEL void RealForward(int n, double* a, FftWorkArea& work,
                                  const fft_split::SplitTable& t) {
     BitReverse(n, work.intTable + 2, a, false);
-    RunStages(n, a, work.doubleTable, 1.0);
+    RunStages<kSet>(n, a, work.doubleTable, 1.0);
     Split<kSet, true, false>(n, a, nullptr, t);
     const double sum = a[0] + a[1];
     a[1] = a[0] - a[1];
@@ -381,7 +400,7 @@ KEFO_FFT_KERNEL void RealInverse(int n, double* a, FftWorkArea& work,
     }
     a[(n >> 1) + 1] = -a[(n >> 1) + 1];
     BitReverse(n, work.intTable + 2, a, false);
-    RunStages(n, a, work.doubleTable, -1.0);
+    RunStages<kSet>(n, a, work.doubleTable, -1.0);
 }
 
 template <int kSet>
@@ -401,7 +420,7 @@ template <int kSet>
 KEFO_FFT_KERNEL void RealFilterBody(int n, double* a, const double* h, FftWorkArea& work) {
     const fft_split::SplitTable t = PrepareReal(n, work);
     BitReverse(n, work.intTable + 2, a, false);
-    RunStages(n, a, work.doubleTable, 1.0);
+    RunStages<kSet>(n, a, work.doubleTable, 1.0);
     const double sum = a[0] + a[1];
     const double difference = a[0] - a[1];
     a[0] = sum * h[0];
@@ -415,7 +434,7 @@ KEFO_FFT_KERNEL void RealFilterBody(int n, double* a, const double* h, FftWorkAr
 }
 
 void ComplexFftSse2(int n, int direction, double* a, FftWorkArea& work) {
-    ComplexFftBody(n, direction, a, work);
+    ComplexFftBody<KEFO_FFT_X86>(n, direction, a, work);
 }
 
 void RealFftSse2(int n, int direction, double* a, FftWorkArea& work) {
@@ -428,7 +447,7 @@ void RealFilterSse2(int n, double* a, const double* h, FftWorkArea& work) {
 
 #if KEFO_FFT_HAS_AVX2
 KEFO_FFT_AVX2 void ComplexFftAvx2(int n, int direction, double* a, FftWorkArea& work) {
-    ComplexFftBody(n, direction, a, work);
+    ComplexFftBody<2>(n, direction, a, work);
 }
 
 KEFO_FFT_AVX2 void RealFftAvx2(int n, int direction, double* a, FftWorkArea& work) {

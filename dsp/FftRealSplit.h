@@ -156,7 +156,7 @@ KEFO_SPLIT_INLINE __attribute__((target("avx2"))) void StoreReversed(double* p, 
 }
 
 KEFO_SPLIT_INLINE __attribute__((target("avx2"))) __m256d SplitProduct4(__m256d x, __m256d w,
-                                                                         __m256d v) {
+                                                                        __m256d v) {
     return _mm256_add_pd(_mm256_mul_pd(w, x), _mm256_mul_pd(v, _mm256_permute_pd(x, 5)));
 }
 
@@ -170,7 +170,7 @@ KEFO_SPLIT_INLINE __attribute__((target("avx2"))) __m256d TimesBins4(__m256d s, 
 // A call of its own: a kernel with a narrower target cannot inline it.
 template <bool kForward, bool kInverse>
 __attribute__((target("avx2"))) void Split4(int n, double* a, const double* h,
-                                                              const SplitTable& t) {
+                                            const SplitTable& t) {
     const __m256d reSign = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
     const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
     const int m = n / 2;
