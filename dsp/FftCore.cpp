@@ -314,7 +314,15 @@ KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSig
     const int count = n >> 1;
     int q = 1;
     if (4 * q < count) {
+#if KEFO_FFT_X86
+        if constexpr (kSet == 2) {
+            fft_radix4::FirstStageAvx2(n, a, w);
+        } else {
+            FirstStage(n, a, w);
+        }
+#else
         FirstStage(n, a, w);
+#endif
         q = 4;
     }
     while (4 * q < count) {

@@ -111,5 +111,50 @@ __attribute__((target("avx2"))) inline void Radix4StageAvx2(int n, int q, double
     }
 }
 
+// The first stage (span 1) over groups of 16 doubles: blocks 2P and 2P + 1,
+// whose W1 are S[2P] and S[2P + 1] and whose W2 are S[P] and i S[P], run side
+// by side, block 2P in the low lanes and 2P + 1 in the high ones.
+__attribute__((target("avx2"))) inline void FirstStageAvx2(int n, double* a, const double* w) {
+    const __m256d reSign = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    const __m256d highReSign = _mm256_set_pd(0.0, -0.0, 0.0, 0.0);
+    int p = 0;
+    for (int base = 0; base < n; base += 16, ++p) {
+        double* x = a + base;
+        // (W1 of 2P, W1 of 2P + 1), then W2 = (S[P], i S[P]) and W3 = W1 W2.
+        const __m256d w1 = _mm256_loadu_pd(w + 4 * p);
+        const __m256d r1 = _mm256_movedup_pd(w1);
+        const __m256d i1 = _mm256_xor_pd(_mm256_permute_pd(w1, 15), reSign);
+        const __m256d s = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(w + 2 * p));
+        const __m256d w2 = _mm256_xor_pd(_mm256_permute_pd(s, 6), highReSign);
+        const __m256d w3 = Rotate4(w2, r1, i1);
+        // Values 0..3 of both blocks: (x0 of 2P, x0 of 2P + 1) and so on.
+        const __m256d low01 = _mm256_loadu_pd(x);
+        const __m256d low23 = _mm256_loadu_pd(x + 4);
+        const __m256d high01 = _mm256_loadu_pd(x + 8);
+        const __m256d high23 = _mm256_loadu_pd(x + 12);
+        const __m256d a0 = _mm256_permute2f128_pd(low01, high01, 0x20);
+        const __m256d a1 = _mm256_permute2f128_pd(low01, high01, 0x31);
+        const __m256d a2 = _mm256_permute2f128_pd(low23, high23, 0x20);
+        const __m256d a3 = _mm256_permute2f128_pd(low23, high23, 0x31);
+        const __m256d sum01 = _mm256_add_pd(a0, a1);
+        const __m256d diff01 = _mm256_sub_pd(a0, a1);
+        const __m256d sum23 = _mm256_add_pd(a2, a3);
+        const __m256d diff23 = _mm256_sub_pd(a2, a3);
+        const __m256d out0 = _mm256_add_pd(sum01, sum23);
+        const __m256d out2 = Rotate4(_mm256_sub_pd(sum01, sum23), _mm256_movedup_pd(w2),
+                                     _mm256_xor_pd(_mm256_permute_pd(w2, 15), reSign));
+        const __m256d turned = _mm256_permute_pd(diff23, 5);
+        const __m256d out1 = Rotate4(_mm256_addsub_pd(diff01, turned), r1, i1);
+        const __m256d out3 =
+            Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), _mm256_movedup_pd(w3),
+                    _mm256_xor_pd(_mm256_permute_pd(w3, 15), reSign));
+        _mm256_storeu_pd(x, _mm256_permute2f128_pd(out0, out1, 0x20));
+        _mm256_storeu_pd(x + 4, _mm256_permute2f128_pd(out2, out3, 0x20));
+        _mm256_storeu_pd(x + 8, _mm256_permute2f128_pd(out0, out1, 0x31));
+        _mm256_storeu_pd(x + 12, _mm256_permute2f128_pd(out2, out3, 0x31));
+    }
+}
+
 }  // namespace fft_radix4
 }  // namespace kefo
