@@ -12,7 +12,7 @@
 // and, where the compiler targets x86, for AVX2, which the transforms use when
 // the processor and the operating system support it. On x86 the radix-4
 // stages and the real transform's split step are written with SSE2 and AVX2
-// vectors (FftRadix4X86.h, FftRealSplit.h); elsewhere the portable loops
+// vectors (FftKernelsX86.h, FftRealSplit.h); elsewhere the portable loops
 // below serve. All of them perform the same IEEE operations in the same order
 // (no fused multiply-add), so their results agree bit for bit; AVX2 only
 // handles twice as many doubles at once.
@@ -20,7 +20,7 @@
 #include "dsp/FftIsa.h"
 #include "dsp/FftRealSplit.h"
 #if KEFO_FFT_X86
-#include "dsp/FftRadix4X86.h"
+#include "dsp/FftKernelsX86.h"
 #endif
 
 #include "support/CallSiteMarker.h"
@@ -75,6 +75,7 @@ inline void SwapPair(double* a, int p, int q, double sign) {
 // it also negates every imaginary part. An index is split into low bits j,
 // middle bits and high bits (the reverse of k); its partner swaps the roles of
 // j and k and reverses the middle bits.
+template <int kSet = 0>
 KEFO_FFT_KERNEL void BitReverse(int n, int* s, double* a, bool conjugate) {
     bool twoMiddle = false;
     const int m = BuildReversalTable(n, s, twoMiddle);
@@ -82,6 +83,12 @@ KEFO_FFT_KERNEL void BitReverse(int n, int* s, double* a, bool conjugate) {
     const int middles = twoMiddle ? 4 : 2;
     static const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
     const int* rev = kReversedMiddle[twoMiddle ? 1 : 0];
+#if KEFO_FFT_X86
+    if constexpr (kSet == 2) {
+        if (m >= 4 && twoMiddle) return fft_x86::BitReverseTilesAvx2<4>(m, s, a, conjugate);
+        if (m >= 4) return fft_x86::BitReverseTilesAvx2<2>(m, s, a, conjugate);
+    }
+#endif
     const double sign = conjugate ? -1.0 : 1.0;
     const int tile = m < 4 ? m : 4;
     for (int k0 = 0; k0 < m; k0 += tile) {
@@ -316,7 +323,7 @@ KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSig
     if (4 * q < count) {
 #if KEFO_FFT_X86
         if constexpr (kSet == 2) {
-            fft_radix4::FirstStageAvx2(n, a, w);
+            fft_x86::FirstStageAvx2(n, a, w);
         } else {
             FirstStage(n, a, w);
         }
@@ -328,9 +335,9 @@ KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSig
     while (4 * q < count) {
 #if KEFO_FFT_X86
         if constexpr (kSet == 2) {
-            fft_radix4::Radix4StageAvx2(n, q, a, w);
+            fft_x86::Radix4StageAvx2(n, q, a, w);
         } else if constexpr (kSet == 1) {
-            fft_radix4::Radix4StageSse2(n, q, a, w);
+            fft_x86::Radix4StageSse2(n, q, a, w);
         } else {
             Radix4Stage(n, q, a, w);
         }
@@ -369,7 +376,7 @@ template <int kSet>
 KEFO_FFT_KERNEL void ComplexFftBody(int n, int direction, double* a, FftWorkArea& work) {
     EnsureTwiddles(n, work);
     const bool inverse = direction < 0;
-    BitReverse(n, work.intTable + 2, a, inverse);
+    BitReverse<kSet>(n, work.intTable + 2, a, inverse);
     RunStages<kSet>(n, a, work.doubleTable, inverse ? -1.0 : 1.0);
 }
 
@@ -386,7 +393,7 @@ fft_split::SplitTable PrepareReal(int n, FftWorkArea& work) {
 template <int kSet>
 KEFO_FFT_KERNEL void RealForward(int n, double* a, FftWorkArea& work,
                                  const fft_split::SplitTable& t) {
-    BitReverse(n, work.intTable + 2, a, false);
+    BitReverse<kSet>(n, work.intTable + 2, a, false);
     RunStages<kSet>(n, a, work.doubleTable, 1.0);
     Split<kSet, true, false>(n, a, nullptr, t);
     const double sum = a[0] + a[1];
@@ -407,7 +414,7 @@ KEFO_FFT_KERNEL void RealInverse(int n, double* a, FftWorkArea& work,
         Split<kSet, false, true>(n, a, nullptr, t);
     }
     a[(n >> 1) + 1] = -a[(n >> 1) + 1];
-    BitReverse(n, work.intTable + 2, a, false);
+    BitReverse<kSet>(n, work.intTable + 2, a, false);
     RunStages<kSet>(n, a, work.doubleTable, -1.0);
 }
 
@@ -427,7 +434,7 @@ KEFO_FFT_KERNEL void RealFftBody(int n, int direction, double* a, FftWorkArea& w
 template <int kSet>
 KEFO_FFT_KERNEL void RealFilterBody(int n, double* a, const double* h, FftWorkArea& work) {
     const fft_split::SplitTable t = PrepareReal(n, work);
-    BitReverse(n, work.intTable + 2, a, false);
+    BitReverse<kSet>(n, work.intTable + 2, a, false);
     RunStages<kSet>(n, a, work.doubleTable, 1.0);
     const double sum = a[0] + a[1];
     const double difference = a[0] - a[1];

@@ -1,15 +1,16 @@
-// Radix-4 stages of FftCore.cpp written with x86 vectors, included by that
-// file alone: SSE2 with one complex value per vector, AVX2 with one per
-// 128-bit lane (two butterflies per step). They perform the operations of the
-// portable Radix4Stage in the same order, so results agree bit for bit; being
-// explicit keeps the loop short and within the eight vector registers of
-// 32-bit code (the twiddle vectors are read from memory operands).
+// Kernels of FftCore.cpp written with x86 vectors, included by that file
+// alone: the radix-4 stages (SSE2 with one complex value per vector, AVX2 with
+// one per 128-bit lane, two butterflies per step), the first stage and the
+// bit-reversal permutation on AVX2. They perform the operations of the
+// portable kernels in the same order, so results agree bit for bit; being
+// explicit keeps the loops short and within the eight vector registers of
+// 32-bit code (twiddle vectors are read from memory operands).
 #pragma once
 
 #include <immintrin.h>
 
 namespace kefo {
-namespace fft_radix4 {
+namespace fft_x86 {
 
 // Twiddle factors of block g of a stage: W1 = S[g], W2 = W1^2 (the entry of
 // block g / 2, turned by a quarter for odd g), W3 = W1 W2.
@@ -156,5 +157,74 @@ __attribute__((target("avx2"))) inline void FirstStageAvx2(int n, double* a, con
     }
 }
 
-}  // namespace fft_radix4
+// The bit-reversal permutation of FftCore.cpp's BitReverse in 4 x 4 tiles:
+// for low bits j in [j0, j0 + 4) and reversed high bits k in [k0, k0 + 4) the
+// value at 2j + step * mid + s[k] trades places with the one at
+// 2k + step * rev[mid] + s[j], so each tile is a 4 x 4 transpose of complex
+// values whose rows are contiguous. It runs in 2 x 2 blocks (two vectors per
+// side), which keeps eight vector registers enough, with all middle values of
+// a block at once, which keeps few integers live. Each value moves once and
+// is multiplied by (1, sign), as in the portable version; needs m >= 4.
+__attribute__((target("avx2"))) inline void SwapBlocks(double* a, int p0, int p1, int q0, int q1,
+                                                       __m256d conj, bool conjugate) {
+    const __m256d p0v = _mm256_loadu_pd(a + p0);
+    const __m256d p1v = _mm256_loadu_pd(a + p1);
+    const __m256d q0v = _mm256_loadu_pd(a + q0);
+    const __m256d q1v = _mm256_loadu_pd(a + q1);
+    __m256d np0 = _mm256_permute2f128_pd(q0v, q1v, 0x20);
+    __m256d np1 = _mm256_permute2f128_pd(q0v, q1v, 0x31);
+    __m256d nq0 = _mm256_permute2f128_pd(p0v, p1v, 0x20);
+    __m256d nq1 = _mm256_permute2f128_pd(p0v, p1v, 0x31);
+    if (conjugate) {
+        np0 = _mm256_mul_pd(np0, conj);
+        np1 = _mm256_mul_pd(np1, conj);
+        nq0 = _mm256_mul_pd(nq0, conj);
+        nq1 = _mm256_mul_pd(nq1, conj);
+    }
+    _mm256_storeu_pd(a + p0, np0);
+    _mm256_storeu_pd(a + p1, np1);
+    _mm256_storeu_pd(a + q0, nq0);
+    _mm256_storeu_pd(a + q1, nq1);
+}
+
+// The middle values of one 2 x 2 block: with kMiddles = 4 the middle bits
+// reverse 1 into 2, otherwise every middle value is its own partner. On a
+// diagonal tile (j0 = k0) a pair of middle values that reverse into each other
+// is one swap, done by the smaller, and a self-partnered middle value is one
+// transpose, done by the blocks on and above the diagonal.
+template <int kMiddles>
+__attribute__((target("avx2"))) inline void SwapMiddles(double* a, int p0, int p1, int q0, int q1,
+                                                        int step, bool diagonal, bool below,
+                                                        __m256d conj, bool conjugate) {
+    constexpr int kRev[4] = {0, kMiddles == 4 ? 2 : 1, 1, 3};
+    for (int mid = 0; mid < kMiddles; ++mid) {
+        const int rev = kRev[mid];
+        if (diagonal && (rev < mid || (rev == mid && below))) continue;
+        const int p = step * mid;
+        const int q = step * rev;
+        SwapBlocks(a, p0 + p, p1 + p, q0 + q, q1 + q, conj, conjugate);
+    }
+}
+
+template <int kMiddles>
+__attribute__((target("avx2"))) inline void BitReverseTilesAvx2(int m, const int* s, double* a,
+                                                                bool conjugate) {
+    const __m256d conj = _mm256_set_pd(-1.0, 1.0, -1.0, 1.0);
+    const int step = 2 * m;  // doubles between consecutive middle values
+    for (int k0 = 0; k0 < m; k0 += 4) {
+        for (int j0 = 0; j0 <= k0; j0 += 4) {
+            const bool diagonal = j0 == k0;
+            for (int r = 0; r < 2; ++r) {
+                for (int c = 0; c < 2; ++c) {
+                    const int k = k0 + 2 * r;
+                    const int j = j0 + 2 * c;
+                    SwapMiddles<kMiddles>(a, 2 * j + s[k], 2 * j + s[k + 1], 2 * k + s[j],
+                                          2 * k + s[j + 1], step, diagonal, r > c, conj, conjugate);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace fft_x86
 }  // namespace kefo
