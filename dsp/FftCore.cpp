@@ -346,6 +346,11 @@ KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSig
 #endif
         q *= 4;
     }
+#if KEFO_FFT_X86
+    if constexpr (kSet == 2) {
+        if (8 * q != n || q >= 2) return fft_x86::LastStageAvx2(n, q, a, lastSign);
+    }
+#endif
     LastStage(n, q, a, lastSign);
 }
 

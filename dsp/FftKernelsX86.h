@@ -226,5 +226,50 @@ __attribute__((target("avx2"))) inline void BitReverseTilesAvx2(int m, const int
     }
 }
 
+__attribute__((target("avx2"))) inline void StoreSigned(double* p, __m256d v, __m256d conj,
+                                                        bool inverse) {
+    _mm256_storeu_pd(p, inverse ? _mm256_mul_pd(v, conj) : v);
+}
+
+// The last stage: no twiddles, radix-4 when four spans of q2 >= 4 doubles fill
+// the array and radix-2 over two halves otherwise; the imaginary parts of the
+// results are multiplied by sign, as in the portable LastStage.
+__attribute__((target("avx2"))) inline void LastStageAvx2(int n, int q, double* a, double sign) {
+    const int q2 = 2 * q;
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    const __m256d conj = _mm256_set_pd(sign, 1.0, sign, 1.0);
+    const bool inverse = sign != 1.0;
+    if (4 * q2 == n) {
+        double* x0 = a;
+        double* x1 = x0 + q2;
+        double* x2 = x1 + q2;
+        double* x3 = x2 + q2;
+        for (int j = 0; j < q2; j += 4) {
+            const __m256d a0 = _mm256_loadu_pd(x0 + j);
+            const __m256d a1 = _mm256_loadu_pd(x1 + j);
+            const __m256d a2 = _mm256_loadu_pd(x2 + j);
+            const __m256d a3 = _mm256_loadu_pd(x3 + j);
+            const __m256d sum01 = _mm256_add_pd(a0, a1);
+            const __m256d diff01 = _mm256_sub_pd(a0, a1);
+            const __m256d sum23 = _mm256_add_pd(a2, a3);
+            const __m256d turned = _mm256_permute_pd(_mm256_sub_pd(a2, a3), 5);
+            StoreSigned(x0 + j, _mm256_add_pd(sum01, sum23), conj, inverse);
+            StoreSigned(x2 + j, _mm256_sub_pd(sum01, sum23), conj, inverse);
+            StoreSigned(x1 + j, _mm256_addsub_pd(diff01, turned), conj, inverse);
+            StoreSigned(x3 + j, _mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), conj,
+                        inverse);
+        }
+    } else {
+        double* x0 = a;
+        double* x1 = a + (n >> 1);
+        for (int j = 0; j < (n >> 1); j += 4) {
+            const __m256d a0 = _mm256_loadu_pd(x0 + j);
+            const __m256d a1 = _mm256_loadu_pd(x1 + j);
+            StoreSigned(x0 + j, _mm256_add_pd(a0, a1), conj, inverse);
+            StoreSigned(x1 + j, _mm256_sub_pd(a0, a1), conj, inverse);
+        }
+    }
+}
+
 }  // namespace fft_x86
 }  // namespace kefo
