@@ -177,15 +177,18 @@ __attribute__((target("avx2"))) void Split4(int n, double* a, const double* h,
     int j = 2;
     for (; j + 2 < m; j += 4) {
         const int k = n - j;
-        const double wr0 = t.Wr(j);
-        const double wr1 = t.Wr(j + 2);
-        const double wi0 = t.Wi(j);
-        const double wi1 = t.Wi(j + 2);
-        const __m256d w = _mm256_set_pd(wr1, wr1, wr0, wr0);
+        // (wr, wr) and (wi, wi) of both pairs; the subtraction 0.5 - C is the
+        // one of SplitTable::Wr, lane by lane.
+        const int kk = (j >> 1) * t.ks;
+        const __m128d cosines = _mm_set_pd(t.c[t.nc - kk - t.ks], t.c[t.nc - kk]);
+        const __m128d wr = _mm_sub_pd(_mm_set1_pd(0.5), cosines);
+        const __m256d w = _mm256_permute4x64_pd(_mm256_castpd128_pd256(wr), 0x50);
+        const __m256d wi = _mm256_permute4x64_pd(
+            _mm256_castpd128_pd256(_mm_set_pd(t.c[kk + t.ks], t.c[kk])), 0x50);
         __m256d A = _mm256_loadu_pd(a + j);
         __m256d B = LoadReversed(a + k);
         if (kForward) {
-            const __m256d v = _mm256_set_pd(wi1, -wi1, wi0, -wi0);
+            const __m256d v = _mm256_xor_pd(wi, reSign);  // (-wi, wi)
             const __m256d y = SplitProduct4(_mm256_add_pd(A, _mm256_xor_pd(B, reSign)), w, v);
             A = _mm256_sub_pd(A, y);
             B = _mm256_add_pd(B, _mm256_xor_pd(y, imSign));
@@ -195,7 +198,7 @@ __attribute__((target("avx2"))) void Split4(int n, double* a, const double* h,
             B = TimesBins4(B, LoadReversed(h + k));
         }
         if (kInverse) {
-            const __m256d v = _mm256_set_pd(-wi1, wi1, -wi0, wi0);
+            const __m256d v = _mm256_xor_pd(wi, imSign);  // (wi, -wi)
             const __m256d y = SplitProduct4(_mm256_add_pd(A, _mm256_xor_pd(B, reSign)), w, v);
             A = _mm256_sub_pd(_mm256_blend_pd(A, y, 10), _mm256_blend_pd(y, A, 10));
             B = _mm256_add_pd(_mm256_blend_pd(B, y, 10),
