@@ -81,6 +81,7 @@ __attribute__((target("avx2"))) inline __m256d Rotate4(__m256d e, __m256d r, __m
 __attribute__((target("avx2"))) inline void Radix4StageAvx2(int n, int q, double* a,
                                                             const double* w) {
     const int q2 = 2 * q;
+    const __m256d reSign = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
     const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
     int g = 0;
     for (int base = 0; base < n; base += 4 * q2, ++g) {
@@ -88,10 +89,19 @@ __attribute__((target("avx2"))) inline void Radix4StageAvx2(int n, int q, double
         double* x1 = x0 + q2;
         double* x2 = x1 + q2;
         double* x3 = x2 + q2;
-        const BlockTwiddles t = TwiddlesOfBlock(w, g);
-        const __m256d r1 = _mm256_set1_pd(t.r1), i1 = _mm256_set_pd(t.i1, -t.i1, t.i1, -t.i1);
-        const __m256d r2 = _mm256_set1_pd(t.r2), i2 = _mm256_set_pd(t.i2, -t.i2, t.i2, -t.i2);
-        const __m256d r3 = _mm256_set1_pd(t.r3), i3 = _mm256_set_pd(t.i3, -t.i3, t.i3, -t.i3);
+        // The twiddles of TwiddlesOfBlock as vectors: W2 turned by a quarter
+        // for odd g is (-im, re); W3 = W2 W1 lane by lane, which performs the
+        // scalar product's operations in the same order.
+        const __m256d w1 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(w + 2 * g));
+        __m256d w2 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(w + 2 * (g >> 1)));
+        if (g & 1) w2 = _mm256_xor_pd(_mm256_permute_pd(w2, 5), reSign);
+        const __m256d r1 = _mm256_movedup_pd(w1);
+        const __m256d i1 = _mm256_xor_pd(_mm256_permute_pd(w1, 15), reSign);
+        const __m256d w3 = Rotate4(w2, r1, i1);
+        const __m256d r2 = _mm256_movedup_pd(w2);
+        const __m256d i2 = _mm256_xor_pd(_mm256_permute_pd(w2, 15), reSign);
+        const __m256d r3 = _mm256_movedup_pd(w3);
+        const __m256d i3 = _mm256_xor_pd(_mm256_permute_pd(w3, 15), reSign);
         for (int j = 0; j < q2; j += 4) {
             const __m256d a0 = _mm256_loadu_pd(x0 + j);
             const __m256d a1 = _mm256_loadu_pd(x1 + j);
