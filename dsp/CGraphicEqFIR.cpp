@@ -358,16 +358,7 @@ void CGraphicEqFIR::FilterBlock() noexcept {
         }
         ComplexFft(2 * n, -1, x, fft_);
     } else {
-        RealFft(n, 1, x, fft_);
-        x[0] *= h[0];
-        x[1] *= h[n];
-        for (int j = 2; j < n; j += 2) {
-            const double re = x[j];
-            const double im = x[j + 1];
-            x[j] = re * h[j] - im * h[j + 1];
-            x[j + 1] = im * h[j] + re * h[j + 1];
-        }
-        RealFft(n, -1, x, fft_);
+        RealFftFilter(n, x, h, fft_);
     }
 }
 

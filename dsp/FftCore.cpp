@@ -10,11 +10,18 @@
 //
 // The arithmetic kernels are compiled twice: for the baseline instruction set
 // and, where the compiler targets x86, for AVX2, which the transforms use when
-// the processor and the operating system support it. Both builds perform the
-// same IEEE operations in the same order (no fused multiply-add), so their
-// results agree bit for bit; AVX2 only handles twice as many doubles at once.
+// the processor and the operating system support it. On x86 the radix-4
+// stages and the real transform's split step are written with SSE2 and AVX2
+// vectors (FftKernelsX86.h, FftRealSplit.h); elsewhere the portable loops
+// below serve. All of them perform the same IEEE operations in the same order
+// (no fused multiply-add), so their results agree bit for bit; AVX2 only
+// handles twice as many doubles at once.
 #include "dsp/FftCore.h"
 #include "dsp/FftIsa.h"
+#include "dsp/FftRealSplit.h"
+#if KEFO_FFT_X86
+#include "dsp/FftKernelsX86.h"
+#endif
 
 #include "support/CallSiteMarker.h"
 
@@ -68,13 +75,20 @@ inline void SwapPair(double* a, int p, int q, double sign) {
 // it also negates every imaginary part. An index is split into low bits j,
 // middle bits and high bits (the reverse of k); its partner swaps the roles of
 // j and k and reverses the middle bits.
-void BitReverse(int n, int* s, double* a, bool conjugate) {
+template <int kSet = 0>
+KEFO_FFT_KERNEL void BitReverse(int n, int* s, double* a, bool conjugate) {
     bool twoMiddle = false;
     const int m = BuildReversalTable(n, s, twoMiddle);
     const int middleStep = 2 * m;  // doubles between consecutive middle values
     const int middles = twoMiddle ? 4 : 2;
     static const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
     const int* rev = kReversedMiddle[twoMiddle ? 1 : 0];
+#if KEFO_FFT_X86
+    if constexpr (kSet == 2) {
+        if (m >= 4 && twoMiddle) return fft_x86::BitReverseTilesAvx2<4>(m, s, a, conjugate);
+        if (m >= 4) return fft_x86::BitReverseTilesAvx2<2>(m, s, a, conjugate);
+    }
+#endif
     const double sign = conjugate ? -1.0 : 1.0;
     const int tile = m < 4 ? m : 4;
     for (int k0 = 0; k0 < m; k0 += tile) {
@@ -300,18 +314,43 @@ KEFO_FFT_KERNEL void LastStage(int n, int q, double* a, double sign) {
     }
 }
 
-// The stages after the permutation; n doubles, n / 2 complex values.
+// The stages after the permutation; n doubles, n / 2 complex values. kSet
+// names the kernels: 0 portable, 1 SSE2, 2 AVX2.
+template <int kSet>
 KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSign) {
     const int count = n >> 1;
     int q = 1;
     if (4 * q < count) {
+#if KEFO_FFT_X86
+        if constexpr (kSet == 2) {
+            fft_x86::FirstStageAvx2(n, a, w);
+        } else {
+            FirstStage(n, a, w);
+        }
+#else
         FirstStage(n, a, w);
+#endif
         q = 4;
     }
     while (4 * q < count) {
+#if KEFO_FFT_X86
+        if constexpr (kSet == 2) {
+            fft_x86::Radix4StageAvx2(n, q, a, w);
+        } else if constexpr (kSet == 1) {
+            fft_x86::Radix4StageSse2(n, q, a, w);
+        } else {
+            Radix4Stage(n, q, a, w);
+        }
+#else
         Radix4Stage(n, q, a, w);
+#endif
         q *= 4;
     }
+#if KEFO_FFT_X86
+    if constexpr (kSet == 2) {
+        if (8 * q != n || q >= 2) return fft_x86::LastStageAvx2(n, q, a, lastSign);
+    }
+#endif
     LastStage(n, q, a, lastSign);
 }
 
@@ -325,96 +364,118 @@ void EnsureCosines(int n, FftWorkArea& work) {
     }
 }
 
-// Split step of the forward real transform: turns the half-length complex
-// spectrum of (even, odd) sample pairs into the packed real spectrum.
-KEFO_FFT_KERNEL void SplitForward(int n, double* a, int nc, const double* c) {
-    const int m = n >> 1;
-    const int ks = 2 * nc / m;
-    int kk = 0;
-    for (int j = 2; j < m; j += 2) {
-        const int k = n - j;
-        kk += ks;
-        const double wr = 0.5 - c[nc - kk];
-        const double wi = c[kk];
-        const double xr = a[j] - a[k];
-        const double xi = a[j + 1] + a[k + 1];
-        const double yr = wr * xr - wi * xi;
-        const double yi = wr * xi + wi * xr;
-        a[j] -= yr;
-        a[j + 1] -= yi;
-        a[k] += yr;
-        a[k + 1] -= yi;
-    }
+// The split steps and the fused filter pass on the kernels of one
+// instruction set: 0 scalar, 1 SSE2, 2 AVX2 (FftRealSplit.h).
+template <int kSet, bool kForward, bool kInverse>
+KEFO_FFT_KERNEL void Split(int n, double* a, const double* h, const fft_split::SplitTable& t) {
+#if KEFO_FFT_X86
+    if constexpr (kSet == 2) return fft_split::Split4<kForward, kInverse>(n, a, h, t);
+    if constexpr (kSet == 1) return fft_split::Split2<kForward, kInverse>(n, a, h, t);
+#endif
+    if constexpr (kForward && kInverse) return fft_split::FilterScalar(n, a, h, t);
+    if constexpr (kForward) return fft_split::ForwardScalar(n, a, t);
+    fft_split::InverseScalar(n, a, t);
 }
 
-// The split step run backwards, delivering the conjugated half-length spectrum.
-KEFO_FFT_KERNEL void SplitInverse(int n, double* a, int nc, const double* c) {
-    const int m = n >> 1;
-    const int ks = 2 * nc / m;
-    int kk = 0;
-    for (int j = 2; j < m; j += 2) {
-        const int k = n - j;
-        kk += ks;
-        const double wr = 0.5 - c[nc - kk];
-        const double wi = c[kk];
-        const double xr = a[j] - a[k];
-        const double xi = a[j + 1] + a[k + 1];
-        const double yr = wr * xr + wi * xi;
-        const double yi = wr * xi - wi * xr;
-        a[j] -= yr;
-        a[j + 1] = yi - a[j + 1];
-        a[k] += yr;
-        a[k + 1] = yi - a[k + 1];
-    }
-}
-
+template <int kSet>
 KEFO_FFT_KERNEL void ComplexFftBody(int n, int direction, double* a, FftWorkArea& work) {
     EnsureTwiddles(n, work);
     const bool inverse = direction < 0;
-    BitReverse(n, work.intTable + 2, a, inverse);
-    RunStages(n, a, work.doubleTable, inverse ? -1.0 : 1.0);
+    BitReverse<kSet>(n, work.intTable + 2, a, inverse);
+    RunStages<kSet>(n, a, work.doubleTable, inverse ? -1.0 : 1.0);
 }
 
-KEFO_FFT_KERNEL void RealFftBody(int n, int direction, double* a, FftWorkArea& work) {
+fft_split::SplitTable PrepareReal(int n, FftWorkArea& work) {
     EnsureTwiddles(n, work);
     EnsureCosines(n, work);
-    const int nw = work.intTable[0];
     const int nc = work.intTable[1];
-    const double* w = work.doubleTable;
-    const double* c = w + nw;
-    if (direction >= 0) {
-        BitReverse(n, work.intTable + 2, a, false);
-        RunStages(n, a, w, 1.0);
-        SplitForward(n, a, nc, c);
-        const double sum = a[0] + a[1];
-        a[1] = a[0] - a[1];
-        a[0] = sum;
-    } else {
+    return fft_split::SplitTable{nc, 2 * nc / (n >> 1), work.doubleTable + work.intTable[0]};
+}
+
+// Forward: the half-length complex transform of the (even, odd) pairs, then
+// the split for the bins 1 .. n/2 - 1 and the sum and difference of bins 0
+// and n/2 packed into a[0] and a[1].
+template <int kSet>
+KEFO_FFT_KERNEL void RealForward(int n, double* a, FftWorkArea& work,
+                                 const fft_split::SplitTable& t) {
+    BitReverse<kSet>(n, work.intTable + 2, a, false);
+    RunStages<kSet>(n, a, work.doubleTable, 1.0);
+    Split<kSet, true, false>(n, a, nullptr, t);
+    const double sum = a[0] + a[1];
+    a[1] = a[0] - a[1];
+    a[0] = sum;
+}
+
+// Inverse: the split run backwards delivers the conjugated half-length
+// spectrum (the middle bin conjugated here), which the complex transform with
+// conjugated outputs turns back into the samples.
+template <int kSet>
+KEFO_FFT_KERNEL void RealInverse(int n, double* a, FftWorkArea& work,
+                                 const fft_split::SplitTable& t, bool split) {
+    if (split) {
         a[1] = 0.5 * (a[0] - a[1]);
         a[0] -= a[1];
         a[1] = -a[1];
-        SplitInverse(n, a, nc, c);
-        a[(n >> 1) + 1] = -a[(n >> 1) + 1];
-        BitReverse(n, work.intTable + 2, a, false);
-        RunStages(n, a, w, -1.0);
+        Split<kSet, false, true>(n, a, nullptr, t);
+    }
+    a[(n >> 1) + 1] = -a[(n >> 1) + 1];
+    BitReverse<kSet>(n, work.intTable + 2, a, false);
+    RunStages<kSet>(n, a, work.doubleTable, -1.0);
+}
+
+template <int kSet>
+KEFO_FFT_KERNEL void RealFftBody(int n, int direction, double* a, FftWorkArea& work) {
+    const fft_split::SplitTable t = PrepareReal(n, work);
+    if (direction >= 0) {
+        RealForward<kSet>(n, a, work, t);
+    } else {
+        RealInverse<kSet>(n, a, work, t, true);
     }
 }
 
+// Forward transform, product and inverse transform with the three passes over
+// the spectrum fused into one: every value meets the same operations in the
+// same order as in RealFft, multiply, RealFft.
+template <int kSet>
+KEFO_FFT_KERNEL void RealFilterBody(int n, double* a, const double* h, FftWorkArea& work) {
+    const fft_split::SplitTable t = PrepareReal(n, work);
+    BitReverse<kSet>(n, work.intTable + 2, a, false);
+    RunStages<kSet>(n, a, work.doubleTable, 1.0);
+    const double sum = a[0] + a[1];
+    const double difference = a[0] - a[1];
+    a[0] = sum * h[0];
+    a[1] = difference * h[n];
+    fft_split::MultiplyBin(a, h, n >> 1);
+    Split<kSet, true, true>(n, a, h, t);
+    a[1] = 0.5 * (a[0] - a[1]);
+    a[0] -= a[1];
+    a[1] = -a[1];
+    RealInverse<kSet>(n, a, work, t, false);
+}
+
 void ComplexFftSse2(int n, int direction, double* a, FftWorkArea& work) {
-    ComplexFftBody(n, direction, a, work);
+    ComplexFftBody<KEFO_FFT_X86>(n, direction, a, work);
 }
 
 void RealFftSse2(int n, int direction, double* a, FftWorkArea& work) {
-    RealFftBody(n, direction, a, work);
+    RealFftBody<KEFO_FFT_X86>(n, direction, a, work);
+}
+
+void RealFilterSse2(int n, double* a, const double* h, FftWorkArea& work) {
+    RealFilterBody<KEFO_FFT_X86>(n, a, h, work);
 }
 
 #if KEFO_FFT_HAS_AVX2
 KEFO_FFT_AVX2 void ComplexFftAvx2(int n, int direction, double* a, FftWorkArea& work) {
-    ComplexFftBody(n, direction, a, work);
+    ComplexFftBody<2>(n, direction, a, work);
 }
 
 KEFO_FFT_AVX2 void RealFftAvx2(int n, int direction, double* a, FftWorkArea& work) {
-    RealFftBody(n, direction, a, work);
+    RealFftBody<2>(n, direction, a, work);
+}
+
+KEFO_FFT_AVX2 void RealFilterAvx2(int n, double* a, const double* h, FftWorkArea& work) {
+    RealFilterBody<2>(n, a, h, work);
 }
 #endif
 
@@ -467,6 +528,14 @@ void RealFft(FftIsa isa, int n, int direction, double* a, FftWorkArea& work) {
     RealFftSse2(n, direction, a, work);
 }
 
+void RealFftFilter(FftIsa isa, int n, double* a, const double* h, FftWorkArea& work) {
+    KEFO_MARK_FILL();
+#if KEFO_FFT_HAS_AVX2
+    if (isa == FftIsa::Avx2 && FftIsaAvailable(isa)) return RealFilterAvx2(n, a, h, work);
+#endif
+    RealFilterSse2(n, a, h, work);
+}
+
 void ComplexFft(int n, int direction, double* a, FftWorkArea& work) {
     KEFO_MARK_FILL();
     ComplexFft(FftFastestIsa(), n, direction, a, work);
@@ -475,6 +544,11 @@ void ComplexFft(int n, int direction, double* a, FftWorkArea& work) {
 void RealFft(int n, int direction, double* a, FftWorkArea& work) {
     KEFO_MARK_FILL();
     RealFft(FftFastestIsa(), n, direction, a, work);
+}
+
+void RealFftFilter(int n, double* a, const double* h, FftWorkArea& work) {
+    KEFO_MARK_FILL();
+    RealFftFilter(FftFastestIsa(), n, a, h, work);
 }
 
 }  // namespace kefo

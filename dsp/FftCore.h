@@ -51,4 +51,10 @@ void ComplexFft(int n, int direction, double* a, FftWorkArea& work);
 // and returns the samples multiplied by n/2.
 void RealFft(int n, int direction, double* a, FftWorkArea& work);
 
+// Filters n real values by a spectrum: the forward RealFft, every bin k times
+// the complex value (h[2k], h[2k + 1]) for k = 0 .. n/2 (n + 2 values; the
+// imaginary parts of bins 0 and n/2 are not used), the inverse RealFft. The
+// results are those of the three steps bit for bit, in fewer passes.
+void RealFftFilter(int n, double* a, const double* h, FftWorkArea& work);
+
 }  // namespace kefo

@@ -23,5 +23,6 @@ FftIsa FftFastestIsa();
 // available falls back to the baseline.
 void ComplexFft(FftIsa isa, int n, int direction, double* a, FftWorkArea& work);
 void RealFft(FftIsa isa, int n, int direction, double* a, FftWorkArea& work);
+void RealFftFilter(FftIsa isa, int n, double* a, const double* h, FftWorkArea& work);
 
 }  // namespace kefo

@@ -152,6 +152,60 @@ TEST_P(FftSizes, EveryInstructionSetGivesTheSameBits) {
     }
 }
 
+// The fused filter pass must give the bits of forward transform, product and
+// inverse transform, on every instruction set and also with tables built for a
+// longer transform (which the split step reads with a stride).
+TEST_P(FftSizes, FilterGivesTheBitsOfTransformProductAndInverse) {
+    const int n = GetParam();
+    const std::vector<double> input = kefo_test::RandomSignal(n, 11 + n);
+    const std::vector<double> h = kefo_test::RandomSignal(n + 2, 13 + n);
+    std::vector<double> expected = input;
+    OwnedWorkArea reference(n);
+    RealFft(kefo::FftIsa::Sse2, n, 1, expected.data(), reference.area);
+    expected[0] *= h[0];
+    expected[1] *= h[n];
+    for (int j = 2; j < n; j += 2) {
+        const double re = expected[j];
+        const double im = expected[j + 1];
+        expected[j] = re * h[j] - im * h[j + 1];
+        expected[j + 1] = im * h[j] + re * h[j + 1];
+    }
+    RealFft(kefo::FftIsa::Sse2, n, -1, expected.data(), reference.area);
+    for (kefo::FftIsa isa : {kefo::FftIsa::Sse2, kefo::FftIsa::Avx2}) {
+        if (!kefo::FftIsaAvailable(isa)) continue;
+        for (int tableLength : {n, 4 * n}) {
+            OwnedWorkArea work(tableLength);
+            std::vector<double> filtered(tableLength, 0.0);
+            RealFft(isa, tableLength, 1, filtered.data(), work.area);  // builds the tables
+            filtered = input;
+            kefo::RealFftFilter(isa, n, filtered.data(), h.data(), work.area);
+            ASSERT_EQ(0, std::memcmp(expected.data(), filtered.data(), n * sizeof(double)))
+                << "isa " << static_cast<int>(isa) << ", tables for " << tableLength
+                << ", n = " << n;
+        }
+    }
+}
+
+// The vector kernels load and store without alignment: data that starts
+// one double off a vector boundary gives the same bits.
+TEST_P(FftSizes, DataOffAVectorBoundaryGivesTheSameBits) {
+    const int n = GetParam();
+    const std::vector<double> input = kefo_test::RandomSignal(n, 17 + n);
+    for (kefo::FftIsa isa : {kefo::FftIsa::Sse2, kefo::FftIsa::Avx2}) {
+        if (!kefo::FftIsaAvailable(isa)) continue;
+        for (int direction : {+1, -1}) {
+            std::vector<double> aligned = input;
+            std::vector<double> shifted(n + 1);
+            std::copy(input.begin(), input.end(), shifted.begin() + 1);
+            OwnedWorkArea work(n);
+            kefo::ComplexFft(isa, n, direction, aligned.data(), work.area);
+            kefo::ComplexFft(isa, n, direction, shifted.data() + 1, work.area);
+            ASSERT_EQ(0, std::memcmp(aligned.data(), shifted.data() + 1, n * sizeof(double)))
+                << "isa " << static_cast<int>(isa) << ", direction " << direction << ", n = " << n;
+        }
+    }
+}
+
 // 8 is below the lengths the equalizer uses, but the analyzer's frame rule
 // can reach it for a high first edge, so it must transform correctly too.
 INSTANTIATE_TEST_SUITE_P(PowersOfTwo, FftSizes,

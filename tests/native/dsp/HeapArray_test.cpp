@@ -12,7 +12,8 @@ TEST(HeapArray, AllocatesOrdinaryCounts) {
     EXPECT_EQ(array.Get(), nullptr);
     ASSERT_TRUE(array.Allocate(1000));
     ASSERT_NE(array.Get(), nullptr);
-    for (int i = 0; i < 1000; ++i) array.Get()[i] = i;  // the whole range is usable
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(array.Get()) % 64, 0u);  // a cache line's start
+    for (int i = 0; i < 1000; ++i) array.Get()[i] = i;                  // the whole range is usable
     EXPECT_EQ(array.Get()[999], 999.0);
     array.Free();
     EXPECT_EQ(array.Get(), nullptr);

@@ -1,0 +1,285 @@
+// Kernels of FftCore.cpp written with x86 vectors, included by that file
+// alone: the radix-4 stages (SSE2 with one complex value per vector, AVX2 with
+// one per 128-bit lane, two butterflies per step), the first stage and the
+// bit-reversal permutation on AVX2. They perform the operations of the
+// portable kernels in the same order, so results agree bit for bit; being
+// explicit keeps the loops short and within the eight vector registers of
+// 32-bit code (twiddle vectors are read from memory operands).
+#pragma once
+
+#include <immintrin.h>
+
+namespace kefo {
+namespace fft_x86 {
+
+// Twiddle factors of block g of a stage: W1 = S[g], W2 = W1^2 (the entry of
+// block g / 2, turned by a quarter for odd g), W3 = W1 W2.
+struct BlockTwiddles {
+    double r1, i1, r2, i2, r3, i3;
+};
+
+inline BlockTwiddles TwiddlesOfBlock(const double* w, int g) {
+    BlockTwiddles t;
+    t.r1 = w[2 * g];
+    t.i1 = w[2 * g + 1];
+    t.r2 = w[2 * (g >> 1)];
+    t.i2 = w[2 * (g >> 1) + 1];
+    if (g & 1) {
+        const double turned = t.r2;
+        t.r2 = -t.i2;
+        t.i2 = turned;
+    }
+    t.r3 = t.r1 * t.r2 - t.i1 * t.i2;
+    t.i3 = t.r1 * t.i2 + t.i1 * t.r2;
+    return t;
+}
+
+// e times W, lane by lane: (e.re W.re + e.im (-W.im), e.im W.re + e.re W.im),
+// with r = W.re in every lane and i = (-W.im, W.im) per complex value.
+inline __m128d Rotate2(__m128d e, __m128d r, __m128d i) {
+    return _mm_add_pd(_mm_mul_pd(e, r), _mm_mul_pd(_mm_shuffle_pd(e, e, 1), i));
+}
+
+inline void Radix4StageSse2(int n, int q, double* a, const double* w) {
+    const int q2 = 2 * q;
+    const __m128d reSign = _mm_set_pd(0.0, -0.0);
+    const __m128d imSign = _mm_set_pd(-0.0, 0.0);
+    int g = 0;
+    for (int base = 0; base < n; base += 4 * q2, ++g) {
+        double* x0 = a + base;
+        double* x1 = x0 + q2;
+        double* x2 = x1 + q2;
+        double* x3 = x2 + q2;
+        const BlockTwiddles t = TwiddlesOfBlock(w, g);
+        const __m128d r1 = _mm_set1_pd(t.r1), i1 = _mm_set_pd(t.i1, -t.i1);
+        const __m128d r2 = _mm_set1_pd(t.r2), i2 = _mm_set_pd(t.i2, -t.i2);
+        const __m128d r3 = _mm_set1_pd(t.r3), i3 = _mm_set_pd(t.i3, -t.i3);
+        for (int j = 0; j < q2; j += 2) {
+            const __m128d a0 = _mm_loadu_pd(x0 + j);
+            const __m128d a1 = _mm_loadu_pd(x1 + j);
+            const __m128d a2 = _mm_loadu_pd(x2 + j);
+            const __m128d a3 = _mm_loadu_pd(x3 + j);
+            const __m128d sum01 = _mm_add_pd(a0, a1);
+            const __m128d diff01 = _mm_sub_pd(a0, a1);
+            const __m128d sum23 = _mm_add_pd(a2, a3);
+            const __m128d diff23 = _mm_sub_pd(a2, a3);
+            _mm_storeu_pd(x0 + j, _mm_add_pd(sum01, sum23));
+            _mm_storeu_pd(x2 + j, Rotate2(_mm_sub_pd(sum01, sum23), r2, i2));
+            const __m128d turned = _mm_shuffle_pd(diff23, diff23, 1);  // (d.im, d.re)
+            // diff01 + i diff23 and diff01 - i diff23
+            _mm_storeu_pd(x1 + j, Rotate2(_mm_add_pd(diff01, _mm_xor_pd(turned, reSign)), r1, i1));
+            _mm_storeu_pd(x3 + j, Rotate2(_mm_add_pd(diff01, _mm_xor_pd(turned, imSign)), r3, i3));
+        }
+    }
+}
+
+__attribute__((target("avx2"))) inline __m256d Rotate4(__m256d e, __m256d r, __m256d i) {
+    return _mm256_add_pd(_mm256_mul_pd(e, r), _mm256_mul_pd(_mm256_permute_pd(e, 5), i));
+}
+
+// Spans of at least two complex values (every stage after the first).
+__attribute__((target("avx2"))) inline void Radix4StageAvx2(int n, int q, double* a,
+                                                            const double* w) {
+    const int q2 = 2 * q;
+    const __m256d reSign = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    int g = 0;
+    for (int base = 0; base < n; base += 4 * q2, ++g) {
+        double* x0 = a + base;
+        double* x1 = x0 + q2;
+        double* x2 = x1 + q2;
+        double* x3 = x2 + q2;
+        // The twiddles of TwiddlesOfBlock as vectors: W2 turned by a quarter
+        // for odd g is (-im, re); W3 = W2 W1 lane by lane, which performs the
+        // scalar product's operations in the same order.
+        const __m256d w1 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(w + 2 * g));
+        __m256d w2 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(w + 2 * (g >> 1)));
+        if (g & 1) w2 = _mm256_xor_pd(_mm256_permute_pd(w2, 5), reSign);
+        const __m256d r1 = _mm256_movedup_pd(w1);
+        const __m256d i1 = _mm256_xor_pd(_mm256_permute_pd(w1, 15), reSign);
+        const __m256d w3 = Rotate4(w2, r1, i1);
+        const __m256d r2 = _mm256_movedup_pd(w2);
+        const __m256d i2 = _mm256_xor_pd(_mm256_permute_pd(w2, 15), reSign);
+        const __m256d r3 = _mm256_movedup_pd(w3);
+        const __m256d i3 = _mm256_xor_pd(_mm256_permute_pd(w3, 15), reSign);
+        for (int j = 0; j < q2; j += 4) {
+            const __m256d a0 = _mm256_loadu_pd(x0 + j);
+            const __m256d a1 = _mm256_loadu_pd(x1 + j);
+            const __m256d a2 = _mm256_loadu_pd(x2 + j);
+            const __m256d a3 = _mm256_loadu_pd(x3 + j);
+            const __m256d sum01 = _mm256_add_pd(a0, a1);
+            const __m256d diff01 = _mm256_sub_pd(a0, a1);
+            const __m256d sum23 = _mm256_add_pd(a2, a3);
+            const __m256d diff23 = _mm256_sub_pd(a2, a3);
+            _mm256_storeu_pd(x0 + j, _mm256_add_pd(sum01, sum23));
+            _mm256_storeu_pd(x2 + j, Rotate4(_mm256_sub_pd(sum01, sum23), r2, i2));
+            const __m256d turned = _mm256_permute_pd(diff23, 5);  // (d.im, d.re) per value
+            // diff01 + i diff23 (re - im, im + re) and diff01 - i diff23
+            _mm256_storeu_pd(x1 + j, Rotate4(_mm256_addsub_pd(diff01, turned), r1, i1));
+            _mm256_storeu_pd(x3 + j,
+                             Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
+        }
+    }
+}
+
+// The first stage (span 1) over groups of 16 doubles: blocks 2P and 2P + 1,
+// whose W1 are S[2P] and S[2P + 1] and whose W2 are S[P] and i S[P], run side
+// by side, block 2P in the low lanes and 2P + 1 in the high ones.
+__attribute__((target("avx2"))) inline void FirstStageAvx2(int n, double* a, const double* w) {
+    const __m256d reSign = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    const __m256d highReSign = _mm256_set_pd(0.0, -0.0, 0.0, 0.0);
+    int p = 0;
+    for (int base = 0; base < n; base += 16, ++p) {
+        double* x = a + base;
+        // (W1 of 2P, W1 of 2P + 1), then W2 = (S[P], i S[P]) and W3 = W1 W2.
+        const __m256d w1 = _mm256_loadu_pd(w + 4 * p);
+        const __m256d r1 = _mm256_movedup_pd(w1);
+        const __m256d i1 = _mm256_xor_pd(_mm256_permute_pd(w1, 15), reSign);
+        const __m256d s = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(w + 2 * p));
+        const __m256d w2 = _mm256_xor_pd(_mm256_permute_pd(s, 6), highReSign);
+        const __m256d w3 = Rotate4(w2, r1, i1);
+        // Values 0..3 of both blocks: (x0 of 2P, x0 of 2P + 1) and so on.
+        const __m256d low01 = _mm256_loadu_pd(x);
+        const __m256d low23 = _mm256_loadu_pd(x + 4);
+        const __m256d high01 = _mm256_loadu_pd(x + 8);
+        const __m256d high23 = _mm256_loadu_pd(x + 12);
+        const __m256d a0 = _mm256_permute2f128_pd(low01, high01, 0x20);
+        const __m256d a1 = _mm256_permute2f128_pd(low01, high01, 0x31);
+        const __m256d a2 = _mm256_permute2f128_pd(low23, high23, 0x20);
+        const __m256d a3 = _mm256_permute2f128_pd(low23, high23, 0x31);
+        const __m256d sum01 = _mm256_add_pd(a0, a1);
+        const __m256d diff01 = _mm256_sub_pd(a0, a1);
+        const __m256d sum23 = _mm256_add_pd(a2, a3);
+        const __m256d diff23 = _mm256_sub_pd(a2, a3);
+        const __m256d out0 = _mm256_add_pd(sum01, sum23);
+        const __m256d out2 = Rotate4(_mm256_sub_pd(sum01, sum23), _mm256_movedup_pd(w2),
+                                     _mm256_xor_pd(_mm256_permute_pd(w2, 15), reSign));
+        const __m256d turned = _mm256_permute_pd(diff23, 5);
+        const __m256d out1 = Rotate4(_mm256_addsub_pd(diff01, turned), r1, i1);
+        const __m256d out3 =
+            Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), _mm256_movedup_pd(w3),
+                    _mm256_xor_pd(_mm256_permute_pd(w3, 15), reSign));
+        _mm256_storeu_pd(x, _mm256_permute2f128_pd(out0, out1, 0x20));
+        _mm256_storeu_pd(x + 4, _mm256_permute2f128_pd(out2, out3, 0x20));
+        _mm256_storeu_pd(x + 8, _mm256_permute2f128_pd(out0, out1, 0x31));
+        _mm256_storeu_pd(x + 12, _mm256_permute2f128_pd(out2, out3, 0x31));
+    }
+}
+
+// The bit-reversal permutation of FftCore.cpp's BitReverse in 4 x 4 tiles:
+// for low bits j in [j0, j0 + 4) and reversed high bits k in [k0, k0 + 4) the
+// value at 2j + step * mid + s[k] trades places with the one at
+// 2k + step * rev[mid] + s[j], so each tile is a 4 x 4 transpose of complex
+// values whose rows are contiguous. It runs in 2 x 2 blocks (two vectors per
+// side), which keeps eight vector registers enough, with all middle values of
+// a block at once, which keeps few integers live. Each value moves once and
+// is multiplied by (1, sign), as in the portable version; needs m >= 4.
+__attribute__((target("avx2"))) inline void SwapBlocks(double* a, int p0, int p1, int q0, int q1,
+                                                       __m256d conj, bool conjugate) {
+    const __m256d p0v = _mm256_loadu_pd(a + p0);
+    const __m256d p1v = _mm256_loadu_pd(a + p1);
+    const __m256d q0v = _mm256_loadu_pd(a + q0);
+    const __m256d q1v = _mm256_loadu_pd(a + q1);
+    __m256d np0 = _mm256_permute2f128_pd(q0v, q1v, 0x20);
+    __m256d np1 = _mm256_permute2f128_pd(q0v, q1v, 0x31);
+    __m256d nq0 = _mm256_permute2f128_pd(p0v, p1v, 0x20);
+    __m256d nq1 = _mm256_permute2f128_pd(p0v, p1v, 0x31);
+    if (conjugate) {
+        np0 = _mm256_mul_pd(np0, conj);
+        np1 = _mm256_mul_pd(np1, conj);
+        nq0 = _mm256_mul_pd(nq0, conj);
+        nq1 = _mm256_mul_pd(nq1, conj);
+    }
+    _mm256_storeu_pd(a + p0, np0);
+    _mm256_storeu_pd(a + p1, np1);
+    _mm256_storeu_pd(a + q0, nq0);
+    _mm256_storeu_pd(a + q1, nq1);
+}
+
+// The middle values of one 2 x 2 block: with kMiddles = 4 the middle bits
+// reverse 1 into 2, otherwise every middle value is its own partner. On a
+// diagonal tile (j0 = k0) a pair of middle values that reverse into each other
+// is one swap, done by the smaller, and a self-partnered middle value is one
+// transpose, done by the blocks on and above the diagonal.
+template <int kMiddles>
+__attribute__((target("avx2"))) inline void SwapMiddles(double* a, int p0, int p1, int q0, int q1,
+                                                        int step, bool diagonal, bool below,
+                                                        __m256d conj, bool conjugate) {
+    constexpr int kRev[4] = {0, kMiddles == 4 ? 2 : 1, 1, 3};
+    for (int mid = 0; mid < kMiddles; ++mid) {
+        const int rev = kRev[mid];
+        if (diagonal && (rev < mid || (rev == mid && below))) continue;
+        const int p = step * mid;
+        const int q = step * rev;
+        SwapBlocks(a, p0 + p, p1 + p, q0 + q, q1 + q, conj, conjugate);
+    }
+}
+
+template <int kMiddles>
+__attribute__((target("avx2"))) inline void BitReverseTilesAvx2(int m, const int* s, double* a,
+                                                                bool conjugate) {
+    const __m256d conj = _mm256_set_pd(-1.0, 1.0, -1.0, 1.0);
+    const int step = 2 * m;  // doubles between consecutive middle values
+    for (int k0 = 0; k0 < m; k0 += 4) {
+        for (int j0 = 0; j0 <= k0; j0 += 4) {
+            const bool diagonal = j0 == k0;
+            for (int r = 0; r < 2; ++r) {
+                for (int c = 0; c < 2; ++c) {
+                    const int k = k0 + 2 * r;
+                    const int j = j0 + 2 * c;
+                    SwapMiddles<kMiddles>(a, 2 * j + s[k], 2 * j + s[k + 1], 2 * k + s[j],
+                                          2 * k + s[j + 1], step, diagonal, r > c, conj, conjugate);
+                }
+            }
+        }
+    }
+}
+
+__attribute__((target("avx2"))) inline void StoreSigned(double* p, __m256d v, __m256d conj,
+                                                        bool inverse) {
+    _mm256_storeu_pd(p, inverse ? _mm256_mul_pd(v, conj) : v);
+}
+
+// The last stage: no twiddles, radix-4 when four spans of q2 >= 4 doubles fill
+// the array and radix-2 over two halves otherwise; the imaginary parts of the
+// results are multiplied by sign, as in the portable LastStage.
+__attribute__((target("avx2"))) inline void LastStageAvx2(int n, int q, double* a, double sign) {
+    const int q2 = 2 * q;
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    const __m256d conj = _mm256_set_pd(sign, 1.0, sign, 1.0);
+    const bool inverse = sign != 1.0;
+    if (4 * q2 == n) {
+        double* x0 = a;
+        double* x1 = x0 + q2;
+        double* x2 = x1 + q2;
+        double* x3 = x2 + q2;
+        for (int j = 0; j < q2; j += 4) {
+            const __m256d a0 = _mm256_loadu_pd(x0 + j);
+            const __m256d a1 = _mm256_loadu_pd(x1 + j);
+            const __m256d a2 = _mm256_loadu_pd(x2 + j);
+            const __m256d a3 = _mm256_loadu_pd(x3 + j);
+            const __m256d sum01 = _mm256_add_pd(a0, a1);
+            const __m256d diff01 = _mm256_sub_pd(a0, a1);
+            const __m256d sum23 = _mm256_add_pd(a2, a3);
+            const __m256d turned = _mm256_permute_pd(_mm256_sub_pd(a2, a3), 5);
+            StoreSigned(x0 + j, _mm256_add_pd(sum01, sum23), conj, inverse);
+            StoreSigned(x2 + j, _mm256_sub_pd(sum01, sum23), conj, inverse);
+            StoreSigned(x1 + j, _mm256_addsub_pd(diff01, turned), conj, inverse);
+            StoreSigned(x3 + j, _mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), conj,
+                        inverse);
+        }
+    } else {
+        double* x0 = a;
+        double* x1 = a + (n >> 1);
+        for (int j = 0; j < (n >> 1); j += 4) {
+            const __m256d a0 = _mm256_loadu_pd(x0 + j);
+            const __m256d a1 = _mm256_loadu_pd(x1 + j);
+            StoreSigned(x0 + j, _mm256_add_pd(a0, a1), conj, inverse);
+            StoreSigned(x1 + j, _mm256_sub_pd(a0, a1), conj, inverse);
+        }
+    }
+}
+
+}  // namespace fft_x86
+}  // namespace kefo
