@@ -162,8 +162,8 @@ int RunValidationWorker(const ValidateOptions& options) {
             report(kGroupCount, {growth.empty() ? Status::kPass : Status::kFail,
                                  (growth.empty() ? DescribeResources(before) + " before, " +
                                                        DescribeResources(after) + " after"
-                                                 : growth + " (" + DescribeResourceAllowance() +
-                                                       byGroup + ")")});
+                                                 : growth + " (" + DescribeResourceAllowance()) +
+                                     byGroup + (growth.empty() ? "" : ")")});
         }
     }
     // A thread ended in the middle of foreign code may hold locks the
