@@ -21,13 +21,6 @@ const char kUsage[] =
     "  --seed N      seed of the random blocks and actions (default: from the clock)\n"
     "  --addon PATH  the add-on DLL, or a folder holding KEFO_AnalyzerEQ.dll\n";
 
-bool ParseNumber(const wchar_t* text, unsigned long long limit, unsigned long long& value) {
-    wchar_t* end = nullptr;
-    if (!text || !*text || *text == L'-') return false;
-    value = std::wcstoull(text, &end, 10);
-    return *end == L'\0' && value <= limit;
-}
-
 }  // namespace
 
 int RunStressCommand(int argc, wchar_t** argv) {

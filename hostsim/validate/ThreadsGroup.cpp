@@ -5,6 +5,7 @@
 #include <string>
 
 #include "AddOnModule.h"
+#include "ChildProcess.h"
 #include "Validation.h"
 
 namespace hostsim {
@@ -16,41 +17,6 @@ std::wstring ThisProgram() {
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return path;
-}
-
-// Runs command line, returns its standard output (and error) and exit code.
-std::string RunChild(ValidationRun& run, std::wstring commandLine, DWORD& exitCode) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    Require(CreatePipe(&read, &write, &inherit, 0) != 0, "stress run: no pipe");
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write;
-    startup.hStdError = write;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &process);
-    CloseHandle(write);
-    if (!started) {
-        CloseHandle(read);
-        throw GroupFailure("stress run: hostsim could not be started");
-    }
-    run.SetChildProcess(process.hProcess);
-    std::string output;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        output.append(buffer, got);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    run.SetChildProcess(nullptr);
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(read);
-    return output;
 }
 
 std::string LineStarting(const std::string& text, const std::string& key) {
@@ -74,8 +40,12 @@ std::string CheckThreads(ValidationRun& run) {
         L" --seed " + std::to_wstring(options.seed) + L" --addon \"" + options.addOnPath + L"\"";
     run.BeginCall("the stress run", options.seconds + 120);
     DWORD exitCode = 0;
-    const std::string output = RunChild(run, command, exitCode);
+    std::string output;
+    const bool started = RunChildProcess(
+        command, [&](HANDLE process) { run.SetChildProcess(process); },
+        [&](const std::string& line) { output += line + "\n"; }, exitCode);
     run.EndCall();
+    Require(started, "stress run: hostsim could not be started");
     const std::string result = LineStarting(output, "result=");
     Require(exitCode == 0 && result == "PASS",
             "stress run: " +

@@ -19,13 +19,6 @@ const char kUsage[] =
     "Prints one line per group (identity, lifecycle, audio, settings, windows, threads,\n"
     "resources) and a summary; the exit code is 0 only when no group failed.\n";
 
-bool ParseNumber(const wchar_t* text, unsigned long long limit, unsigned long long& value) {
-    wchar_t* end = nullptr;
-    if (!text || !*text || *text == L'-') return false;
-    value = std::wcstoull(text, &end, 10);
-    return *end == L'\0' && value <= limit;
-}
-
 }  // namespace
 
 int RunValidateCommand(int argc, wchar_t** argv) {

@@ -125,6 +125,9 @@ std::string CheckSettings(ValidationRun& run);
 std::string CheckWindows(ValidationRun& run);
 std::string CheckThreads(ValidationRun& run);
 
+// Presses F1 in a dialog: the help request a user's key sends it.
+void PressF1(HWND dialog);
+
 // One pass over every window and a short stream, so that the resource
 // counts taken afterwards hold what the add-on and the system create once.
 void WarmUp(ValidationRun& run);

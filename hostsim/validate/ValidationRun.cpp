@@ -17,16 +17,6 @@ bool CanOpenWindow() {
     return true;
 }
 
-// Presses F1 in a dialog: the help request a user's key sends it.
-void PressF1(HWND dialog) {
-    HELPINFO help{};
-    help.cbSize = sizeof help;
-    help.iContextType = HELPINFO_WINDOW;
-    help.hItemHandle = dialog;
-    help.dwContextId = GetWindowContextHelpId(dialog);
-    SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-}
-
 // Closes a dialog as a user would: Cancel where it has one, else OK.
 void CloseAsUser(HWND dialog) {
     const int button = GetDlgItem(dialog, IDCANCEL) || !GetDlgItem(dialog, IDOK) ? IDCANCEL : IDOK;
@@ -35,6 +25,15 @@ void CloseAsUser(HWND dialog) {
 }
 
 }  // namespace
+
+void PressF1(HWND dialog) {
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    help.hItemHandle = dialog;
+    help.dwContextId = GetWindowContextHelpId(dialog);
+    SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+}
 
 ValidationRun::ValidationRun(const ValidateOptions& options)
     : random(options.seed),

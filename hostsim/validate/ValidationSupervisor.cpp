@@ -7,6 +7,7 @@
 #include <string>
 
 #include "AddOnModule.h"
+#include "ChildProcess.h"
 #include "Validation.h"
 
 namespace hostsim {
@@ -67,48 +68,6 @@ std::wstring WorkerCommand(const ValidateOptions& options, int first, bool measu
            options.addOnPath + L"\"";
 }
 
-// Runs one worker to its end, passing its lines on; false when it could
-// not be started. exitCode is the worker's.
-bool RunWorker(std::wstring command, Tally& tally, DWORD& exitCode) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    if (!CreatePipe(&read, &write, &inherit, 0)) return false;
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
-    CloseHandle(write);
-    if (!started) {
-        CloseHandle(read);
-        return false;
-    }
-    std::string pending;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        pending.append(buffer, got);
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-            std::string line = pending.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            TakeLine(line, tally);
-            pending.erase(0, end + 1);
-        }
-    }
-    if (!pending.empty()) TakeLine(pending, tally);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(read);
-    return true;
-}
-
 }  // namespace
 
 int RunValidation(const ValidateOptions& options) {
@@ -124,7 +83,9 @@ int RunValidation(const ValidateOptions& options) {
         board.SetGroup("");
         board.SetCall("");
         DWORD exitCode = 0;
-        if (!RunWorker(WorkerCommand(options, tally.next, measure, boardName), tally, exitCode)) {
+        if (!RunChildProcess(
+                WorkerCommand(options, tally.next, measure, boardName), [](HANDLE) {},
+                [&](const std::string& line) { TakeLine(line, tally); }, exitCode)) {
             for (int group = tally.next; group <= kGroupCount; ++group)
                 tally.Report(group, "FAIL", "hostsim could not start its worker process");
             break;

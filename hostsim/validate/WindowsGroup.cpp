@@ -24,12 +24,7 @@ void PressF1InFrames(HostRecord& record) {
     for (int index = 0; index < 2; ++index) {
         HWND frame = record.Frame(index);
         HWND dialog = frame ? FindWindowExW(frame, nullptr, L"#32770", nullptr) : nullptr;
-        if (!dialog) continue;
-        HELPINFO help{};
-        help.cbSize = sizeof help;
-        help.iContextType = HELPINFO_WINDOW;
-        help.hItemHandle = dialog;
-        SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+        if (dialog) PressF1(dialog);
     }
 }
 
