@@ -11,8 +11,45 @@
 
 KEFO_WINE_ROOT=${KEFO_WINE_ROOT:-/var/lib/kefo/wine-trixie}
 # What the root holds; a root whose stamp says anything else is rebuilt.
-KEFO_WINE_ROOT_RECIPE="debian trixie minbase; wine64 libwine:i386 fonts-wine; wine-wow loader; v1"
-KEFO_WINE_ROOT_PACKAGES=(wine64 libwine:i386 fonts-wine)
+KEFO_WINE_ROOT_RECIPE="debian trixie minbase; wine64 libwine:i386 wine32:i386 fonts-wine qemu-user; wine-wow loader; v2"
+# wine64 and the i386 PE DLLs run 32-bit programs natively in WoW64 mode; the
+# classic 32-bit Wine (wine32) under QEMU's i386 user mode runs them where the
+# kernel has no 32-bit code segment (scripts/lib/emulation.sh).
+KEFO_WINE_ROOT_PACKAGES=(wine64 libwine:i386 wine32:i386 fonts-wine qemu-user)
+
+# The Debian archive this machine's own apt uses for its release (the first
+# "deb" source whose suite is this machine's codename, in one-line or deb822
+# form), so the root comes from the same place. Nothing when none is set up.
+kefo_debian_mirror() {
+  local codename file
+  codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+  [ -n "$codename" ] || return 1
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    case "$file" in
+      *.sources)
+        # deb822: blank-line separated stanzas of "Field: value" lines.
+        awk -v want="$codename" '
+          function flush() {
+            if (types ~ /(^| )deb( |$)/ && enabled != "no" && (" " suites " ") ~ (" " want " ") && uri != "")
+              { print uri; found = 1; exit }
+            types = suites = uri = enabled = ""
+          }
+          /^[ \t]*$/ { flush(); next }
+          /^#/ { next }
+          tolower($1) == "types:" { $1 = ""; types = substr($0, 2) }
+          tolower($1) == "suites:" { $1 = ""; suites = substr($0, 2) }
+          tolower($1) == "uris:" { uri = $2 }
+          tolower($1) == "enabled:" { enabled = tolower($2) }
+          END { if (!found) flush() }' "$file"
+        ;;
+      *)
+        # One-line form: deb [options] URI suite components...
+        sed -E 's/\[[^]]*\]//' "$file" | awk -v want="$codename" '$1 == "deb" && $3 == want { print $2; exit }'
+        ;;
+    esac
+  done | head -n 1 | grep .
+}
 
 kefo_root_ready() {
   [ "$(cat "$KEFO_WINE_ROOT/.kefo-root" 2>/dev/null)" = "$KEFO_WINE_ROOT_RECIPE" ]
@@ -78,9 +115,11 @@ kefo_make_wine_root() {
     flock 9
     kefo_root_ready && exit 0
     kefo_remove_scratch "$KEFO_WINE_ROOT".new.* "$KEFO_WINE_ROOT".old
-    local new="$KEFO_WINE_ROOT.new.$$" started=$SECONDS
+    local new="$KEFO_WINE_ROOT.new.$$" started=$SECONDS mirror
+    mirror=$(kefo_debian_mirror) ||
+      { echo "setup: no Debian archive in this machine's apt sources (/etc/apt/sources.list or sources.list.d) to make the Wine root from"; exit 1; }
     echo "setup: making the Wine 10 root in $KEFO_WINE_ROOT (once per machine, a few minutes)"
-    debootstrap --variant=minbase trixie "$new" http://deb.debian.org/debian >"$new.log" 2>&1 ||
+    debootstrap --variant=minbase trixie "$new" "$mirror" >"$new.log" 2>&1 ||
       { echo "setup: debootstrap failed: $(tail -n 1 "$new.log")"; kefo_remove_scratch "$new"; exit 1; }
     rm -f "$new.log"
     # Installing inside needs the root writable; only here is it.
@@ -101,6 +140,8 @@ kefo_make_wine_root() {
         test -f /usr/lib/wine/wow-dlls/i386-windows/kernel32.dll
         test -d /usr/lib/wine/wow-dlls/x86_64-unix
         test -f /usr/share/wine/fonts/tahoma.ttf
+        test -x /usr/lib/wine/wine
+        test -x /usr/bin/qemu-i386
         /usr/lib/wine/wine64 --version
       ' sh "${KEFO_WINE_ROOT_PACKAGES[@]}" >"$new.version" 2>&1 ||
       { echo "setup: installing Wine into the root failed: $(tail -n 1 "$new.version")"; kefo_remove_scratch "$new"; exit 1; }
