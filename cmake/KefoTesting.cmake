@@ -40,6 +40,6 @@ function(kefo_add_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 120
+    DISCOVERY_TIMEOUT 600
     PROPERTIES ${properties})
 endfunction()
