@@ -13,9 +13,9 @@
 //
 // A call into the add-on that throws, faults or aborts fails its group; one
 // that does not return within the call limit is abandoned (its thread is
-// ended) and fails its group. The groups run in a worker process, so that
-// an add-on that ends its process fails only the group under way. The run
-// then goes on with the next group.
+// ended with its worker) and fails its group. The groups run in a worker
+// process, so that an add-on that ends its process fails only the group
+// under way. The run then goes on with the next group in a new worker.
 #pragma once
 
 #include <windows.h>
@@ -89,6 +89,9 @@ public:
     // For the watchdog (any thread).
     std::string CurrentCall() const;
     long long CallRunningMillis() const;
+    // Ends the worker over a hung call, the call and its time left on the
+    // progress board for the supervisor to report.
+    [[noreturn]] void EndAfterHang(long long runningMillis);
     void SetChildProcess(HANDLE process) { childProcess_.store(process); }
     HANDLE ChildProcess() const { return childProcess_.load(); }
 
@@ -138,6 +141,9 @@ int ExerciseWindows(ValidationRun& run, HostRecord& record, const std::string& k
 // A finite stream through every audio command the add-on answers; fails the
 // group on a rule broken.
 void StreamOnce(ValidationRun& run, HostRecord& record, int channels, int rate);
+
+// The exit code of a worker that ended itself over a hung call.
+constexpr DWORD kWorkerEndedByHang = 0x4B48414E;
 
 // The groups in the order they run, then "resources" (index kGroupCount),
 // which compares the counts taken around the others.

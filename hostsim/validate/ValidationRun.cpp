@@ -85,6 +85,15 @@ long long ValidationRun::CallRunningMillis() const {
     return running > 1000LL * callLimit_.load() ? running : 0;
 }
 
+void ValidationRun::EndAfterHang(long long runningMillis) {
+    if (HANDLE child = ChildProcess()) TerminateProcess(child, 1);
+    progress_.SetCall(CurrentCall() + ": no return after " + std::to_string(runningMillis / 1000) +
+                      " s (a hang)");
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), kWorkerEndedByHang);
+    for (;;) Sleep(INFINITE);  // TerminateProcess on itself does not return
+}
+
 int ValidationRun::Send(HostRecord& record, int command, const std::string& what) {
     BeginCall(what, options_.callLimitSeconds);
     const int result = record.Send(command);

@@ -1,8 +1,8 @@
 // hostsim validate's own process: it runs the groups in a worker process,
-// passes on the worker's lines, and when the add-on ends the worker (it
-// calls ExitProcess, or corrupts the process beyond what a guard catches)
-// fails the group under way with the call the progress board names, then
-// starts a new worker at the next group.
+// passes on the worker's lines, and when the worker ends early (a call hung,
+// or the add-on called ExitProcess or corrupted the process beyond what a
+// guard catches) fails the group under way with the call the progress board
+// names, then starts a new worker at the next group.
 #include <cstdio>
 #include <string>
 
@@ -79,7 +79,12 @@ int RunValidation(const ValidateOptions& options) {
     ProgressBoard board = ProgressBoard::Create(boardName);
     Tally tally;
     bool measure = true;
+    std::string unmeasured;  // why the resources are not judged, once a worker ended early
     while (tally.next <= kGroupCount) {
+        if (!measure && tally.next == kGroupCount) {
+            if (!tally.resourcesReported) tally.Report(kGroupCount, "SKIP", unmeasured);
+            break;
+        }
         board.SetGroup("");
         board.SetCall("");
         DWORD exitCode = 0;
@@ -90,25 +95,29 @@ int RunValidation(const ValidateOptions& options) {
                 tally.Report(group, "FAIL", "hostsim could not start its worker process");
             break;
         }
-        if (tally.next > kGroupCount) break;
+        if (tally.next > kGroupCount || (!measure && tally.next == kGroupCount)) continue;
 
-        // The worker ended early: the add-on ended it.
+        // The worker ended early: over a hung call (the board says which, and
+        // for how long), or the add-on ended it.
+        const bool hung = exitCode == kWorkerEndedByHang;
         char code[64];
         std::snprintf(code, sizeof code, "the add-on ended the process (exit code 0x%lX)",
                       static_cast<unsigned long>(exitCode));
         const std::string call = board.Call();
-        const std::string why = call.empty() ? code : call + ": " + code;
+        const std::string why = hung ? call : call.empty() ? code : call + ": " + code;
+        if (measure || hung)
+            unmeasured = hung ? "a call hung: what it held is never freed"
+                              : "the add-on ended an earlier process of the run";
+        measure = false;
         const std::string group = board.Group();
         if (group == "warm-up") {
             const int next = tally.next;
             tally.Report(kGroupCount, "FAIL", "in the warm-up, " + why);
             tally.next = next;
-            measure = false;
             continue;
         }
         const int index = GroupIndex(group);
         tally.Report(index >= tally.next ? index : tally.next, "FAIL", why);
-        measure = false;
     }
     std::printf("validate: %d passed, %d failed, %d skipped\n", tally.passed, tally.failed,
                 tally.skipped);
