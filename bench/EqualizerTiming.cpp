@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-#include "EqualizerRun.h"
+#include "hostsim/equalizer/EqualizerRun.h"
 #include "dsp/CGraphicEqFIR.h"
 #include "dsp/FftCore.h"
 #include "dsp/FftIsa.h"

@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "hostsim/HostRecord.h"
-#include "hostsim/InfoQuery.h"
+#include "hostsim/host/HostRecord.h"
+#include "hostsim/host/InfoQuery.h"
 #include "hostsim/validate/ProgressBoard.h"
 
 namespace hostsim {

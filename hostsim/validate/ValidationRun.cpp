@@ -1,8 +1,8 @@
 #include <cstdio>
 
-#include "AddOnModule.h"
-#include "ModalDialogDriver.h"
-#include "ProcessingCall.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/system/ModalDialogDriver.h"
+#include "hostsim/host/ProcessingCall.h"
 #include "Validation.h"
 
 namespace hostsim {

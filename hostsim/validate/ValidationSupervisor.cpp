@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "AddOnModule.h"
-#include "ChildProcess.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/system/ChildProcess.h"
 #include "Validation.h"
 
 namespace hostsim {

@@ -1,5 +1,5 @@
 // The demo's measurements, on signals whose answer is known.
-#include "DemoSignal.h"
+#include "hostsim/audio/DemoSignal.h"
 
 #include <gtest/gtest.h>
 

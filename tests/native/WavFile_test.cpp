@@ -1,4 +1,4 @@
-#include "WavFile.h"
+#include "hostsim/audio/WavFile.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "WavWriter.h"
+#include "hostsim/audio/WavWriter.h"
 
 namespace {
 

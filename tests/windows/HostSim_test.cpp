@@ -4,9 +4,9 @@
 
 #include <fstream>
 
-#include "AddOnModule.h"
-#include "HostRecord.h"
-#include "InfoQuery.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/host/HostRecord.h"
+#include "hostsim/host/InfoQuery.h"
 #include "ProcessRunner.h"
 #include "TestPaths.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "AddOnModule.h"
-#include "HostRecord.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/host/HostRecord.h"
 #include "TestPaths.h"
 #include "probe/SlotCalls.h"
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "AnalyzerEqFixture.h"
-#include "HostMainWindow.h"
+#include "hostsim/system/HostMainWindow.h"
 #include "Keyboard.h"
-#include "ModalDialogDriver.h"
+#include "hostsim/system/ModalDialogDriver.h"
 #include "Screenshot.h"
 #include "WindowText.h"
 #include "framework/AOBuildYear.h"

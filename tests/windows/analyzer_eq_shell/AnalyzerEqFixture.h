@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "AddOnModule.h"
-#include "HostRecord.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/host/HostRecord.h"
 #include "TestPaths.h"
 
 class AnalyzerEqTest : public ::testing::Test {

@@ -6,7 +6,7 @@
 
 #include "AnalyzerEqFixture.h"
 #include "AnalyzerEqInstance.h"
-#include "AudioStream.h"
+#include "hostsim/host/AudioStream.h"
 
 namespace {
 

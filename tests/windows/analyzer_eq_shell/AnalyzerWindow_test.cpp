@@ -7,7 +7,7 @@
 #include "AnalyzerEqFixture.h"
 #include "AnalyzerEqInstance.h"
 #include "AnalyzerPicture.h"
-#include "AudioStream.h"
+#include "hostsim/host/AudioStream.h"
 #include "Screenshot.h"
 #include "support/UniqueHandle.h"
 

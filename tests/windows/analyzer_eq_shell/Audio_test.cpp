@@ -6,7 +6,7 @@
 #include <random>
 
 #include "AnalyzerEqFixture.h"
-#include "AudioStream.h"
+#include "hostsim/host/AudioStream.h"
 #include "dsp/CGraphicEqFIR.h"
 
 namespace {

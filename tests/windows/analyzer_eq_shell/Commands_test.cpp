@@ -1,6 +1,6 @@
 // The add-on's answers to the host's non-audio commands.
 #include "AnalyzerEqFixture.h"
-#include "InfoQuery.h"
+#include "hostsim/host/InfoQuery.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "AnalyzerEqFixture.h"
-#include "ModalDialogDriver.h"
+#include "hostsim/system/ModalDialogDriver.h"
 
 namespace equalizer_window {
 

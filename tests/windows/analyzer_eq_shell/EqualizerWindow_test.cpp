@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "AudioStream.h"
+#include "hostsim/host/AudioStream.h"
 #include "EqualizerWindowFixture.h"
 #include "dsp/CGraphicEqFIR.h"
 

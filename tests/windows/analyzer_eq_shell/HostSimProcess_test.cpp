@@ -7,10 +7,10 @@
 #include <fstream>
 #include <limits>
 
-#include "AddOnModule.h"
+#include "hostsim/host/AddOnModule.h"
 #include "ProcessRunner.h"
 #include "TestPaths.h"
-#include "WavFile.h"
+#include "hostsim/audio/WavFile.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "AudioStream.h"
+#include "hostsim/host/AudioStream.h"
 #include "EqualizerWindowFixture.h"
 #include "Screenshot.h"
 

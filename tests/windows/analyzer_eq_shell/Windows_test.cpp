@@ -1,8 +1,8 @@
 // The analyzer and equalizer windows as the shell opens and closes them,
 // under Xvfb: frames from the host, dialogs registered, processing word.
 #include "AnalyzerEqFixture.h"
-#include "HostMainWindow.h"
-#include "ModalDialogDriver.h"
+#include "hostsim/system/HostMainWindow.h"
+#include "hostsim/system/ModalDialogDriver.h"
 
 namespace {
 

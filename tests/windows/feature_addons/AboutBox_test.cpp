@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "HostMainWindow.h"
+#include "hostsim/system/HostMainWindow.h"
 #include "Keyboard.h"
-#include "ModalDialogDriver.h"
+#include "hostsim/system/ModalDialogDriver.h"
 #include "Screenshot.h"
 #include "WindowText.h"
 #include "framework/AOBuildYear.h"

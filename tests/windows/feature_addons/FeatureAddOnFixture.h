@@ -8,8 +8,8 @@
 #include <ostream>
 #include <string>
 
-#include "AddOnModule.h"
-#include "HostRecord.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/host/HostRecord.h"
 #include "TestPaths.h"
 
 namespace feature_tests {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "InfoQuery.h"
+#include "hostsim/host/InfoQuery.h"
 
 namespace feature_tests {
 namespace {

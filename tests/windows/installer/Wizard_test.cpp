@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "InstallerTestSupport.h"
-#include "ModalDialogDriver.h"
+#include "hostsim/system/ModalDialogDriver.h"
 #include "Screenshot.h"
 #include "TestPaths.h"
 #include "WindowText.h"

@@ -4,8 +4,8 @@
 // range, and the same whichever version asks.
 #include <cstdio>
 
-#include "AddOnModule.h"
-#include "Validation.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/validate/Validation.h"
 
 namespace hostsim {
 namespace {

@@ -2,7 +2,7 @@
 // items chosen (a modal dialog closed again, a window in a host frame
 // closed by the host), F1 pressed in each dialog, and About. Help topics
 // asked for must be the protocol's numbers.
-#include "Validation.h"
+#include "hostsim/validate/Validation.h"
 
 namespace hostsim {
 namespace {

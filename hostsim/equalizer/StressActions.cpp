@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "ModalDialogDriver.h"
+#include "hostsim/system/ModalDialogDriver.h"
 #include "addons/analyzer_eq/resource.h"
 
 namespace hostsim {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "Commands.h"
-#include "InfoQuery.h"
+#include "hostsim/host/InfoQuery.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-#include "Validation.h"
+#include "hostsim/validate/Validation.h"
 
 namespace hostsim {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "AddOnModule.h"
+#include "hostsim/host/AddOnModule.h"
 #include "support/UniqueHandle.h"
-#include "AudioStream.h"
+#include "hostsim/host/AudioStream.h"
 #include "StressActions.h"
 #include "StressAudio.h"
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "HostRecord.h"
+#include "hostsim/host/HostRecord.h"
 #include "StressShared.h"
 
 namespace hostsim {

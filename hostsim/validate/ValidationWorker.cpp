@@ -3,7 +3,7 @@
 // counts around the run.
 #include <cstdio>
 
-#include "AddOnModule.h"
+#include "hostsim/host/AddOnModule.h"
 #include "ResourceCounts.h"
 #include "Validation.h"
 

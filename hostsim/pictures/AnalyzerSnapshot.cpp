@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "AddOnModule.h"
-#include "AudioStream.h"
-#include "HostRecord.h"
-#include "Screenshot.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/host/AudioStream.h"
+#include "hostsim/host/HostRecord.h"
+#include "tests/windows/Screenshot.h"
 
 namespace hostsim {
 namespace {

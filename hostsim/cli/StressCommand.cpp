@@ -7,10 +7,10 @@
 #include <cwchar>
 #include <string>
 
-#include "AddOnModule.h"
+#include "hostsim/host/AddOnModule.h"
 #include "Commands.h"
-#include "EqualizerRun.h"
-#include "StressRun.h"
+#include "hostsim/equalizer/EqualizerRun.h"
+#include "hostsim/equalizer/StressRun.h"
 
 namespace hostsim {
 namespace {

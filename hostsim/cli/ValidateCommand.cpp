@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "Commands.h"
-#include "Validation.h"
+#include "hostsim/validate/Validation.h"
 
 namespace hostsim {
 namespace {

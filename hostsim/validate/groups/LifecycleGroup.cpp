@@ -3,8 +3,8 @@
 // Destroy twice. Create answers 1 with a context or 3 without one; every
 // other command answers 0 or 1; no host buffer is left behind. Then the
 // careless host's random calls on every kind, served or not.
-#include "CarelessHost.h"
-#include "Validation.h"
+#include "hostsim/validate/CarelessHost.h"
+#include "hostsim/validate/Validation.h"
 
 namespace hostsim {
 namespace {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "EqualizerRun.h"
-#include "Screenshot.h"
+#include "hostsim/equalizer/EqualizerRun.h"
+#include "tests/windows/Screenshot.h"
 #include "support/UniqueHandle.h"
 
 namespace hostsim {

@@ -4,9 +4,9 @@
 // analyzer/equalizer kind only.
 #include <string>
 
-#include "AddOnModule.h"
-#include "ChildProcess.h"
-#include "Validation.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/system/ChildProcess.h"
+#include "hostsim/validate/Validation.h"
 
 namespace hostsim {
 namespace {

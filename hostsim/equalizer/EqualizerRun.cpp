@@ -6,9 +6,9 @@
 #include <cstring>
 #include <random>
 
-#include "AddOnModule.h"
-#include "AudioStream.h"
-#include "HostRecord.h"
+#include "hostsim/host/AddOnModule.h"
+#include "hostsim/host/AudioStream.h"
+#include "hostsim/host/HostRecord.h"
 #include "addons/analyzer_eq/BuiltInPresets.h"
 
 namespace hostsim {

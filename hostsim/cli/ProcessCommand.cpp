@@ -10,11 +10,11 @@
 #include <sstream>
 #include <string>
 
-#include "AddOnModule.h"
+#include "hostsim/host/AddOnModule.h"
 #include "Commands.h"
-#include "EqualizerRun.h"
-#include "WavReader.h"
-#include "WavWriter.h"
+#include "hostsim/equalizer/EqualizerRun.h"
+#include "hostsim/audio/WavReader.h"
+#include "hostsim/audio/WavWriter.h"
 
 namespace hostsim {
 namespace {

@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 
-#include "AudioStream.h"
+#include "hostsim/host/AudioStream.h"
 
 namespace hostsim {
 namespace {

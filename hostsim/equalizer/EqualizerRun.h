@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "AudioStream.h"
-#include "WavFile.h"
+#include "hostsim/host/AudioStream.h"
+#include "hostsim/audio/WavFile.h"
 
 namespace hostsim {
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "AddOnModule.h"
+#include "hostsim/host/AddOnModule.h"
 #include "AnalyzerSnapshot.h"
-#include "DemoSignal.h"
-#include "EqualizerRun.h"
+#include "hostsim/audio/DemoSignal.h"
+#include "hostsim/equalizer/EqualizerRun.h"
 #include "ResponsePicture.h"
-#include "Screenshot.h"
+#include "tests/windows/Screenshot.h"
 
 namespace {
 

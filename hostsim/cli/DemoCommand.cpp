@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <string>
 
-#include "AddOnModule.h"
+#include "hostsim/host/AddOnModule.h"
 #include "Commands.h"
-#include "DemoSignal.h"
-#include "EqualizerRun.h"
-#include "WavReader.h"
+#include "hostsim/audio/DemoSignal.h"
+#include "hostsim/equalizer/EqualizerRun.h"
+#include "hostsim/audio/WavReader.h"
 
 namespace hostsim {
 namespace {
