@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "installer/InstallerState.h"
-#include "installer/Wizard.h"
+#include "installer/wizard/Wizard.h"
 #include "support/SystemLibrary.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

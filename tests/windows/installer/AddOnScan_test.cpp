@@ -1,6 +1,6 @@
 // The installer's host object, the information query of real DLLs, folder
 // scans of copied DLLs and the start-up sequence with its messages.
-#include "installer/AddOnScan.h"
+#include "installer/scan/AddOnScan.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "AddOnTestSupport.h"
-#include "installer/CKEFOParams.h"
-#include "installer/Compatibility.h"
+#include "installer/scan/CKEFOParams.h"
+#include "installer/scan/Compatibility.h"
+#include "installer/wizard/Startup.h"
 
 namespace {
 

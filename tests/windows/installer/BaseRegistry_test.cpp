@@ -1,7 +1,7 @@
 // The reader's rules that discovery's messages do not show: the record's
 // other fields, terminators, and type 0. Wrong types and overlong values are
 // in HostDiscovery_test.cpp.
-#include "installer/BaseRegistry.h"
+#include "installer/discovery/BaseRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The compatibility rules: version keys, edition texts, the host check with
 // its warning, matching with installed copies, and the Select page's rules
 // on a stand-in wizard with a real check-box list.
-#include "installer/Compatibility.h"
+#include "installer/scan/Compatibility.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "AddOnTestSupport.h"
-#include "installer/CKEFOParams.h"
-#include "installer/SelectionList.h"
+#include "installer/scan/CKEFOParams.h"
+#include "installer/scan/SelectionList.h"
 #include "support/BoundedText.h"
 
 namespace {

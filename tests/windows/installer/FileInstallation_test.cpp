@@ -1,7 +1,7 @@
 // The file work of the installation in temporary distribution and add-ons
 // folders, with the message boxes recorded and answered by the test, and
 // the Install Process page built from the installer's own resources.
-#include "installer/FileInstallation.h"
+#include "installer/install/FileInstallation.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "InstallerTestSupport.h"
-#include "installer/FileCalls.h"
+#include "installer/install/FileCalls.h"
 #include "installer/InstallerText.h"
-#include "installer/InterruptedInstallation.h"
+#include "installer/install/InterruptedInstallation.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 

@@ -1,4 +1,4 @@
-#include "installer/HostDiscovery.h"
+#include "installer/discovery/HostDiscovery.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "installer/HostVersion.h"
+#include "installer/discovery/HostVersion.h"
 
 #include <gtest/gtest.h>
 

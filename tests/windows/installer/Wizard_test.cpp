@@ -17,8 +17,8 @@
 #include "Screenshot.h"
 #include "TestPaths.h"
 #include "WindowText.h"
-#include "installer/Wizard.h"
-#include "installer/WizardPages.h"
+#include "installer/wizard/Wizard.h"
+#include "installer/wizard/WizardPages.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 

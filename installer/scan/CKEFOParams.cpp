@@ -1,4 +1,4 @@
-#include "installer/CKEFOParams.h"
+#include "CKEFOParams.h"
 
 #include <cwchar>
 

@@ -1,10 +1,10 @@
-#include "installer/SelectionList.h"
+#include "SelectionList.h"
 
 #include <commctrl.h>
 
 #include <cstdint>
 
-#include "installer/Compatibility.h"
+#include "Compatibility.h"
 #include "installer/InstallerState.h"
 #include "installer/resource.h"
 

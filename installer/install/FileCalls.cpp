@@ -1,4 +1,4 @@
-#include "installer/FileCalls.h"
+#include "FileCalls.h"
 
 #include "support/UniqueHandle.h"
 

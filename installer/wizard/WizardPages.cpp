@@ -1,4 +1,4 @@
-#include "installer/WizardPages.h"
+#include "WizardPages.h"
 
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerText.h"

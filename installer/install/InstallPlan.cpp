@@ -1,4 +1,4 @@
-#include "installer/InstallPlan.h"
+#include "InstallPlan.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "installer/Compatibility.h"
+#include "installer/scan/Compatibility.h"
 #include "support/BoundedText.h"
 
 namespace kefo {

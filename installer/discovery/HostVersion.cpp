@@ -1,4 +1,4 @@
-#include "installer/HostVersion.h"
+#include "HostVersion.h"
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
-#include "installer/Compatibility.h"
+#include "Compatibility.h"
 
 #include <commctrl.h>
 
-#include "installer/CKEFOParams.h"
+#include "CKEFOParams.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerText.h"
-#include "installer/SelectionList.h"
+#include "SelectionList.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 

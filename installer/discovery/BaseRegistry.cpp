@@ -1,4 +1,4 @@
-#include "installer/BaseRegistry.h"
+#include "BaseRegistry.h"
 
 namespace kefo {
 namespace {

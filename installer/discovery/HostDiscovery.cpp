@@ -1,11 +1,11 @@
-#include "installer/HostDiscovery.h"
+#include "HostDiscovery.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "installer/BaseRegistry.h"
-#include "installer/HostVersion.h"
+#include "BaseRegistry.h"
+#include "HostVersion.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerState.h"
 #include "installer/InstallerText.h"

@@ -1,4 +1,4 @@
-#include "installer/Wizard.h"
+#include "Wizard.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerState.h"
-#include "installer/WizardPages.h"
+#include "WizardPages.h"
 #include "installer/resource.h"
 #include "support/SystemLibrary.h"
 

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "installer/FileInstallation.h"
+#include "installer/install/FileInstallation.h"
 #include "installer/InstallerText.h"
-#include "installer/WizardPages.h"
+#include "WizardPages.h"
 #include "installer/resource.h"
 
 namespace kefo {

@@ -1,15 +1,15 @@
-#include "installer/InterruptedInstallation.h"
+#include "InterruptedInstallation.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "installer/AddOnReplacement.h"
-#include "installer/FileCalls.h"
-#include "installer/InstallPlan.h"
+#include "AddOnReplacement.h"
+#include "FileCalls.h"
+#include "InstallPlan.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerText.h"
-#include "installer/ReplacementJournal.h"
+#include "ReplacementJournal.h"
 #include "installer/resource.h"
 #include "support/UniqueHandle.h"
 

@@ -23,7 +23,7 @@
 
 #include <vector>
 
-#include "installer/AddOnReplacement.h"
+#include "AddOnReplacement.h"
 
 namespace kefo {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "installer/FileInstallation.h"
-#include "installer/HostDiscovery.h"
+#include "FileInstallation.h"
+#include "installer/discovery/HostDiscovery.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerState.h"
 #include "installer/InstallerText.h"

@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <string>
 
-#include "installer/Compatibility.h"
+#include "installer/scan/Compatibility.h"
 #include "installer/InstallerText.h"
-#include "installer/SelectionList.h"
-#include "installer/WizardPages.h"
+#include "installer/scan/SelectionList.h"
+#include "WizardPages.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
 

@@ -1,4 +1,4 @@
-#include "installer/AddOnImage.h"
+#include "AddOnImage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/ReplacementJournal.h"
+#include "ReplacementJournal.h"
 
 namespace kefo {
 

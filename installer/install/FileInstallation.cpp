@@ -1,17 +1,17 @@
-#include "installer/FileInstallation.h"
+#include "FileInstallation.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "installer/CKEFOParams.h"
-#include "installer/FileCalls.h"
+#include "installer/scan/CKEFOParams.h"
+#include "FileCalls.h"
 #include "installer/InstallerMessages.h"
 #include "installer/InstallerState.h"
 #include "installer/InstallerText.h"
-#include "installer/InstallPlan.h"
-#include "installer/InterruptedInstallation.h"
+#include "InstallPlan.h"
+#include "InterruptedInstallation.h"
 #include "installer/resource.h"
 #include "support/ErrorRecordW.h"
 #include "support/UniqueHandle.h"

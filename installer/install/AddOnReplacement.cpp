@@ -1,9 +1,9 @@
-#include "installer/AddOnReplacement.h"
+#include "AddOnReplacement.h"
 
 #include <utility>
 
-#include "installer/FileCalls.h"
-#include "installer/InstallPlan.h"
+#include "FileCalls.h"
+#include "InstallPlan.h"
 #include "installer/InstallerMessages.h"
 #include "support/ErrorRecordW.h"
 #include "support/UniqueHandle.h"

@@ -5,8 +5,8 @@
 
 #include <commctrl.h>
 
-#include "installer/AddOnScan.h"
-#include "installer/WizardPages.h"
+#include "Startup.h"
+#include "WizardPages.h"
 #include "installer/resource.h"
 #include "support/UniqueHandle.h"
 

@@ -1,9 +1,9 @@
-#include "installer/ReplacementJournal.h"
+#include "ReplacementJournal.h"
 
 #include <cstring>
 
-#include "installer/CKEFOParams.h"
-#include "installer/InstallPlan.h"
+#include "installer/scan/CKEFOParams.h"
+#include "InstallPlan.h"
 #include "support/UniqueHandle.h"
 
 namespace kefo {
