@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "BuiltInPresets.h"
-#include "EqualizerWindow.h"
+#include "addons/analyzer_eq/ui/EqualizerWindow.h"
 #include "support/CallSiteMarker.h"
 
 namespace kefo {

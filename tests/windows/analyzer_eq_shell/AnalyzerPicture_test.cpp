@@ -1,7 +1,7 @@
 // The analyzer's colour ramp, without a window.
 #include <gtest/gtest.h>
 
-#include "AnalyzerPicture.h"
+#include "addons/analyzer_eq/ui/AnalyzerPicture.h"
 
 namespace {
 

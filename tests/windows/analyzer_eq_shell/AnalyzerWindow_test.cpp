@@ -6,7 +6,7 @@
 
 #include "AnalyzerEqFixture.h"
 #include "AnalyzerEqInstance.h"
-#include "AnalyzerPicture.h"
+#include "addons/analyzer_eq/ui/AnalyzerPicture.h"
 #include "hostsim/host/AudioStream.h"
 #include "Screenshot.h"
 #include "support/UniqueHandle.h"

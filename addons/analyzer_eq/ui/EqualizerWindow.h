@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "AnalyzerEq.h"
-#include "AnalyzerEqSettings.h"
-#include "resource.h"
+#include "addons/analyzer_eq/AnalyzerEq.h"
+#include "addons/analyzer_eq/AnalyzerEqSettings.h"
+#include "addons/analyzer_eq/resource.h"
 
 namespace kefo {
 

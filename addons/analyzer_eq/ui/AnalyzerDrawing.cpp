@@ -2,7 +2,7 @@
 // screen on a canvas and handed to the display control as a bitmap.
 #include <algorithm>
 
-#include "AnalyzerEq.h"
+#include "addons/analyzer_eq/AnalyzerEq.h"
 #include "AnalyzerPicture.h"
 #include "dsp/display/CBitmapFromPoints.h"
 #include "support/CallSiteMarker.h"

@@ -1,8 +1,8 @@
 // The About box (dialog 106): run modally on command 13, owned by the host
 // window the record names. Its texts are completed by the host's FormatText.
-#include "AnalyzerEq.h"
+#include "addons/analyzer_eq/AnalyzerEq.h"
 #include "framework/AOBuildYear.h"
-#include "resource.h"
+#include "addons/analyzer_eq/resource.h"
 #include "support/CallSiteMarker.h"
 
 namespace kefo {

@@ -1,19 +1,17 @@
-// The processing word, the stored settings, the status indicator and the
-// opening and closing of the two windows.
+// The two windows opened and closed: the analyzer and the equalizer in host
+// frames, the dialog-only kind's modal equalizer.
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "AnalyzerEq.h"
-#include "resource.h"
+#include "addons/analyzer_eq/AnalyzerEq.h"
+#include "addons/analyzer_eq/resource.h"
 #include "support/CallSiteMarker.h"
 
 namespace kefo {
 namespace {
 
 constexpr DWORD kFrameStyle = 0x10C80000;  // visible, caption, system menu
-constexpr int kDefaultUpdatePeriod = 4000;
-constexpr int kPlaybackUpdatePeriod = 500;
 
 void GiveFrameIcon(HWND frame) {
     KEFO_MARK();
@@ -82,41 +80,6 @@ void FitFrameToDialog(HWND frame, HWND dialog) {
     const int height = (frameRect.bottom - frameRect.top) - clientRect.bottom +
                        (dialogRect.bottom - dialogRect.top);
     SetWindowPos(frame, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void UpdateProcessingFlags(KEFO_Params* record) {
-    KEFO_MARK();
-    const AnalyzerEqInstance* instance = InstanceOf(record);
-    const AnalyzerEqSettings& settings = instance->settings;
-    int commands = 0;
-    int period = kDefaultUpdatePeriod;
-    if (settings[kAnalyzerOpen] != 0.0f) commands = kCmdAnalyzeFeedA | kCmdAnalyzeFeedB;
-    if (settings.IsOn(kUseForPlayback)) {
-        commands |= kCmdProcessPlayback;
-        if (instance->equalizerDialog) period = kPlaybackUpdatePeriod;
-    }
-    if (settings.IsOn(kUseRecording)) commands |= kCmdProcessRecording;
-    if (settings.IsOn(kUseSaving)) commands |= kCmdProcessSaving;
-    record->audioCommands = commands;
-    record->updatePeriod = period;
-}
-
-void StoreCurrentSettings(KEFO_Params* record) {
-    KEFO_MARK();
-    record->StoreSettings(kSettingsCount, InstanceOf(record)->settings.values, 0, nullptr);
-}
-
-void UpdateIndicator(KEFO_Params* record) {
-    KEFO_MARK();
-    if (record->instanceKind != kKindFull) return;
-    const AnalyzerEqInstance* instance = InstanceOf(record);
-    const AnalyzerEqSettings& settings = instance->settings;
-    const bool on = settings[kUseForPlayback] != 0.0f || settings[kUseRecording] != 0.0f ||
-                    settings[kUseSaving] != 0.0f;
-    record->FormatText("%s: %s", LoadText(IDS_GRAPHIC_EQUALIZER).text,
-                       LoadText(on ? IDS_STATE_ON : IDS_STATE_OFF).text);
-    record->SetIndicator(0, on ? instance->indicatorOn.Get() : instance->indicatorOff.Get(),
-                         record->hostText);
 }
 
 HWND EqualizerDialog(KEFO_Params* record) {

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "AnalyzerEq.h"
+#include "addons/analyzer_eq/AnalyzerEq.h"
 #include "AnalyzerPicture.h"
 #include "dsp/display/StaticImgWnd.h"
 #include "dsp/display/WindowPlacement.h"
-#include "resource.h"
+#include "addons/analyzer_eq/resource.h"
 #include "support/CallSiteMarker.h"
 
 namespace kefo {
