@@ -38,9 +38,8 @@ namespace kefo {
 
 constexpr int kAnalyzerBandCount = 19;
 
-// Upper band edges of the analyzer, and the equalizer's band centres, in Hz.
+// Upper band edges of the analyzer, in Hz.
 extern const double kAnalyzerBandEdges[kAnalyzerBandCount];
-extern const double kEqualizerBandCentres[kBandCount];
 
 // One measurement of the analyzer, tagged with the clear it follows.
 struct AnalyzerSnapshot {

@@ -1,28 +1,12 @@
-// The add-on's persistent state: 17 floats that the host stores for each
-// instance and hands back at creation and with the settings commands.
+// The add-on's persistent state: the settings array of AnalyzerEqContract.h,
+// its defaults and the rules for adopting a stored one.
 #pragma once
 
 #include <cmath>
 
+#include "AnalyzerEqContract.h"
+
 namespace kefo {
-
-enum SettingsElement : int {
-    kSignature = 0,       // 65537.0, the add-on version 1.1 as a float
-    kAnalyzerOpen = 1,    // analyzer window open
-    kEqualizerOpen = 2,   // equalizer window open
-    kPeaksOn = 3,         // analyzer peak indicator
-    kUseForPlayback = 4,  // equalizer used for playback
-    kUseRecording = 5,    // equalizer used when recording
-    kUseSaving = 6,       // equalizer used when saving ("Apply to file")
-    kBypass = 7,
-    kFirstGain = 8,  // gains of bands 1 to 9 in dB, elements 8 to 16
-    kSettingsCount = 17,
-};
-
-constexpr int kBandCount = 9;
-constexpr float kSettingsSignature = 65537.0f;
-constexpr float kMinGainDb = -15.0f;
-constexpr float kMaxGainDb = 15.0f;
 
 struct AnalyzerEqSettings {
     float values[kSettingsCount];

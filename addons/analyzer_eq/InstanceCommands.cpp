@@ -17,17 +17,9 @@ namespace kefo {
 const double kAnalyzerBandEdges[kAnalyzerBandCount] = {46,   76,   106,   148,   210,  300,  420,
                                                        595,  840,  1190,  1680,  2380, 3360, 4755,
                                                        6725, 9510, 13450, 17500, 22050};
-const double kEqualizerBandCentres[kBandCount] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
 namespace {
 
-enum MenuItemId : int {
-    kMenuPopup = 0x1001,
-    kMenuAnalyzer = 0x1002,
-    kMenuEqualizer = 0x1003,
-    kMenuDialogEqualizer = 0x1004,
-    kMenuHelp = 0x1005,
-};
 constexpr int kHostMenuAddOns = 6;
 constexpr int kHostMenuKind1 = 1;
 constexpr int kHelpTopicAddOn = kHelpTopicBase + 0x6A;
@@ -83,8 +75,8 @@ int OnInfo(KEFO_Params* record) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     CopyText(record->displayName, sizeof record->displayName, LoadText(IDS_ADDON_NAME).text);
-    CopyText(record->idString, sizeof record->idString, "KeFoEq");
-    record->addOnKind = 3;
+    CopyText(record->idString, sizeof record->idString, kAnalyzerEqId);
+    record->addOnKind = kAnalyzerEqKind;
     record->addOnVersion = PackVersion(kAddOnVersionMajor, kAddOnVersionMinor);
     record->minHostVersion = kHostVersion7_0;
     record->attributeA = 2;

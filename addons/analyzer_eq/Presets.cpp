@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "BuiltInPresets.h"
+#include "AnalyzerEqContract.h"
 #include "addons/analyzer_eq/ui/EqualizerWindow.h"
 #include "support/CallSiteMarker.h"
 

@@ -9,17 +9,15 @@
 #include "hostsim/host/AddOnModule.h"
 #include "hostsim/host/AudioStream.h"
 #include "hostsim/host/HostRecord.h"
-#include "addons/analyzer_eq/BuiltInPresets.h"
+#include "addons/analyzer_eq/AnalyzerEqContract.h"
 
 namespace hostsim {
 namespace {
 
-constexpr int kSettingsCount = 17;
-constexpr char kEqualizerId[] = "KeFoEq";
-constexpr int kEqualizerKind = 3;
-
 int UseElement(EqualizerUse use) {
-    return use == EqualizerUse::kPlayback ? 4 : use == EqualizerUse::kRecording ? 5 : 6;
+    return use == EqualizerUse::kPlayback    ? kefo::kUseForPlayback
+           : use == EqualizerUse::kRecording ? kefo::kUseRecording
+                                             : kefo::kUseSaving;
 }
 
 int UseCommand(EqualizerUse use) {
@@ -38,7 +36,7 @@ bool IsEqualizerAddOn(const AddOnModule& module, std::string& error) {
         return false;
     }
     const std::string id(query.idString, strnlen(query.idString, sizeof query.idString));
-    if (id == kEqualizerId && query.addOnKind == kEqualizerKind) return true;
+    if (id == kefo::kAnalyzerEqId && query.addOnKind == kefo::kAnalyzerEqKind) return true;
     const std::string name(query.displayName, strnlen(query.displayName, sizeof query.displayName));
     error = " is not the equalizer add-on: it is \"" + name + "\" (" + id + ", kind " +
             std::to_string(query.addOnKind) + ")";
@@ -110,15 +108,16 @@ bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options
 
     // The options reach the add-on as a host sets named parameters. Saving
     // is only switched on while the host has a file to write.
-    std::vector<float> values(kSettingsCount, 0.0f);
-    values[0] = 65537.0f;
-    values[3] = 1.0f;
+    std::vector<float> values(kefo::kSettingsCount, 0.0f);
+    values[kefo::kSignature] = kefo::kSettingsSignature;
+    values[kefo::kPeaksOn] = 1.0f;
     values[UseElement(options.use)] = 1.0f;
-    values[7] = options.bypass ? 1.0f : 0.0f;
-    for (int band = 0; band < 9; ++band) values[8 + band] = options.gains.at(band);
+    values[kefo::kBypass] = options.bypass ? 1.0f : 0.0f;
+    for (int band = 0; band < kefo::kBandCount; ++band)
+        values[kefo::kFirstGain + band] = options.gains.at(band);
     record.script.fileOutputValue = 1.0;
     record.settings = values.data();
-    record.settingsCount = kSettingsCount;
+    record.settingsCount = kefo::kSettingsCount;
     record.Send(kefo::kCmdSetParameters);
     record.settings = nullptr;
     record.settingsCount = 0;

@@ -4,16 +4,18 @@
 #pragma once
 
 #include <string>
+#include <iterator>
 #include <vector>
 
 #include "hostsim/host/AudioStream.h"
+#include "addons/analyzer_eq/AnalyzerEqContract.h"
 #include "hostsim/audio/WavFile.h"
 
 namespace hostsim {
 
 // The centres of the add-on's nine bands, in Hz.
-inline const std::vector<double> kEqualizerCentres = {65,   125,  250,  500,  1000,
-                                                      2000, 4000, 8000, 16000};
+inline const std::vector<double> kEqualizerCentres(std::begin(kefo::kEqualizerBandCentres),
+                                                   std::end(kefo::kEqualizerBandCentres));
 
 enum class EqualizerUse { kPlayback, kRecording, kSaving };
 

@@ -7,16 +7,10 @@
 #include <string>
 
 #include "hostsim/system/ModalDialogDriver.h"
+#include "addons/analyzer_eq/AnalyzerEqContract.h"
 #include "addons/analyzer_eq/resource.h"
 
 namespace hostsim {
-namespace {
-
-constexpr int kMenuAnalyzer = 0x1002;
-constexpr int kMenuEqualizer = 0x1003;
-
-}  // namespace
-
 void StressUiRecord::DestroyFrame(HWND frame) {
     shared_.hostClosingFrame = true;
     HostRecord::DestroyFrame(frame);
@@ -186,7 +180,7 @@ void StressActions::RunOne() {
         shared_.uiAction = "Peaks";
         ClickIfEnabled(AnalyzerDialog(), IDC_ANALYZER_PEAKS);
     } else if (pick < 67) {
-        record_.menuItemId = Between(0, 1) ? kMenuAnalyzer : kMenuEqualizer;
+        record_.menuItemId = Between(0, 1) ? kefo::kMenuAnalyzer : kefo::kMenuEqualizer;
         Command(kefo::kCmdMenuCommand);
     } else if (pick < 70) {
         // The user closes a frame; the host reports it with command 4.
@@ -207,7 +201,7 @@ void StressActions::RunOne() {
     } else if (pick < 96) {
         Command(kefo::kCmdColorsChanged);
     } else {
-        record_.menuItemId = Between(0, 1) ? kMenuAnalyzer : kMenuEqualizer;
+        record_.menuItemId = Between(0, 1) ? kefo::kMenuAnalyzer : kefo::kMenuEqualizer;
         Command(kefo::kCmdQueryMenuItem);
     }
 }

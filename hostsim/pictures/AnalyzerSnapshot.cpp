@@ -7,15 +7,10 @@
 #include "hostsim/host/AddOnModule.h"
 #include "hostsim/host/AudioStream.h"
 #include "hostsim/host/HostRecord.h"
+#include "hostsim/equalizer/EqualizerRun.h"
 #include "tests/windows/Screenshot.h"
 
 namespace hostsim {
-namespace {
-
-constexpr int kAnalyzerMenuItem = 0x1002;  // the add-on's second menu item
-
-}  // namespace
-
 bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& samples, int channels,
                      int sampleRate, testing_screens::Image& image, std::string& error) {
     AddOnModule module(addOnPath);
@@ -31,7 +26,7 @@ bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& sa
         return false;
     }
     record.script.isAudioRunning = 1;
-    record.menuItemId = kAnalyzerMenuItem;
+    record.menuItemId = kefo::kMenuAnalyzer;
     record.Send(kefo::kCmdMenuCommand);
     const HWND frame = record.Frame(0);
     bool ok = frame != nullptr && (record.audioCommands & kefo::kCmdAnalyzeFeedA);

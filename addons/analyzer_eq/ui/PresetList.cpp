@@ -3,7 +3,7 @@
 // whose gains are the current ones.
 #include <iterator>
 
-#include "addons/analyzer_eq/BuiltInPresets.h"
+#include "addons/analyzer_eq/AnalyzerEqContract.h"
 #include "EqualizerWindow.h"
 #include "support/CallSiteMarker.h"
 

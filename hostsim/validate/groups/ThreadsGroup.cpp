@@ -4,14 +4,13 @@
 // analyzer/equalizer kind only.
 #include <string>
 
+#include "hostsim/equalizer/EqualizerRun.h"
 #include "hostsim/host/AddOnModule.h"
 #include "hostsim/system/ChildProcess.h"
 #include "hostsim/validate/Validation.h"
 
 namespace hostsim {
 namespace {
-
-constexpr int kAnalyzerEqualizerKind = 3;
 
 std::wstring ThisProgram() {
     wchar_t path[MAX_PATH] = L"";
@@ -31,7 +30,7 @@ std::string LineStarting(const std::string& text, const std::string& key) {
 
 std::string CheckThreads(ValidationRun& run) {
     if (!run.Options().full) throw GroupSkipped("full level only (--level full)");
-    if (run.info.addOnKind != kAnalyzerEqualizerKind)
+    if (run.info.addOnKind != kefo::kAnalyzerEqKind)
         throw GroupSkipped("the stress run knows the windows of the analyzer/equalizer kind only");
     if (!run.HasDisplay()) throw GroupSkipped("no display: the stress run opens windows");
     const ValidateOptions& options = run.Options();

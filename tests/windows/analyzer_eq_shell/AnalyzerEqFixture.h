@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "addons/analyzer_eq/AnalyzerEqContract.h"
 #include "hostsim/host/AddOnModule.h"
 #include "hostsim/host/HostRecord.h"
 #include "TestPaths.h"
@@ -12,9 +13,9 @@
 class AnalyzerEqTest : public ::testing::Test {
 public:
     static std::vector<float> Defaults() {
-        std::vector<float> values(17, 0.0f);
-        values[0] = 65537.0f;
-        values[3] = 1.0f;
+        std::vector<float> values(kefo::kSettingsCount, 0.0f);
+        values[kefo::kSignature] = kefo::kSettingsSignature;
+        values[kefo::kPeaksOn] = 1.0f;
         return values;
     }
 

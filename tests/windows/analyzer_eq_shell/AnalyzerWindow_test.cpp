@@ -46,7 +46,7 @@ protected:
         AnalyzerEqTest::SetUp();
         ASSERT_EQ(Create(kefo::kKindFull), 1);
         record_.script.isAudioRunning = 1;
-        record_.menuItemId = 0x1002;
+        record_.menuItemId = kefo::kMenuAnalyzer;
         ASSERT_EQ(record_.Send(kefo::kCmdMenuCommand), 1);
         dialog_ = Instance().analyzerDialog;
         ASSERT_NE(dialog_, nullptr);

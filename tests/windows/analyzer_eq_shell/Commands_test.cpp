@@ -112,28 +112,28 @@ TEST_F(AnalyzerEqTest, KindAboveTwoIsRefused) {
 
 TEST_F(AnalyzerEqTest, MenuStateCheckAndCommands) {
     ASSERT_EQ(Create(0), 1);
-    record_.menuItemId = 0x1002;
+    record_.menuItemId = kefo::kMenuAnalyzer;
     record_.menuItemState = 0;
     EXPECT_EQ(record_.Send(kefo::kCmdQueryMenuItem), 1);
     EXPECT_EQ(record_.menuItemState, 1);
-    record_.menuItemId = 0x1004;
+    record_.menuItemId = kefo::kMenuDialogEqualizer;
     EXPECT_EQ(record_.Send(kefo::kCmdQueryMenuItem), 1);
     EXPECT_EQ(record_.menuItemState, 1);
 
     // Command 7 on another item changes nothing but still stores.
     record_.ClearCalls();
-    record_.menuItemId = 0x1002;
+    record_.menuItemId = kefo::kMenuAnalyzer;
     record_.menuItemValue = 1;
     EXPECT_EQ(record_.Send(kefo::kCmdSetMenuItem), 1);
     EXPECT_EQ(record_.CountOf("StoreSettings"), 1);
     EXPECT_EQ(record_.StoredSettings(), Defaults());
 
-    record_.menuItemId = 0x1004;
+    record_.menuItemId = kefo::kMenuDialogEqualizer;
     EXPECT_EQ(record_.Send(kefo::kCmdSetMenuItem), 1);
     EXPECT_EQ(record_.StoredSettings()[6], 1.0f);
     EXPECT_EQ(record_.audioCommands, 0x100000);
 
-    record_.menuItemId = 0x1005;
+    record_.menuItemId = kefo::kMenuHelp;
     EXPECT_EQ(record_.Send(kefo::kCmdMenuCommand), 1);
     auto help = record_.CallsTo("ShowHelp");
     ASSERT_EQ(help.size(), 1u);
@@ -154,7 +154,7 @@ TEST_F(AnalyzerEqTest, FrameClosedClearsTheWindowFlagAndStores) {
 
 TEST_F(AnalyzerEqTest, StateChangeDropsApplyToFileWhenTheHostSaysSo) {
     ASSERT_EQ(Create(0), 1);
-    record_.menuItemId = 0x1004;
+    record_.menuItemId = kefo::kMenuDialogEqualizer;
     record_.menuItemValue = 1;
     record_.Send(kefo::kCmdSetMenuItem);
     ASSERT_EQ(record_.audioCommands, 0x100000);
@@ -231,7 +231,7 @@ TEST_F(AnalyzerEqTest, SettingsChangedAndAppliedReadTheBlockWhateverTheCount) {
     EXPECT_EQ(record_.StoredSettings()[12], 0.0f);  // the NaN arrived as 0 dB
 
     record_.settings = nullptr;  // no array: nothing to read
-    record_.settingsCount = 17;
+    record_.settingsCount = kefo::kSettingsCount;
     EXPECT_EQ(record_.Send(kefo::kCmdSettingsChanged), 1);
     EXPECT_EQ(record_.Send(kefo::kCmdSettingsApplied), 1);
     EXPECT_EQ(record_.audioCommands, 0x40000);

@@ -91,13 +91,13 @@ protected:
     // A full instance with its equalizer window open.
     HWND Open(std::vector<float> stored = Defaults()) {
         EXPECT_EQ(Create(kefo::kKindFull, stored), 1);
-        record_.menuItemId = 0x1003;
+        record_.menuItemId = kefo::kMenuEqualizer;
         EXPECT_EQ(record_.Send(kefo::kCmdMenuCommand), 1);
         return GetWindow(record_.Frame(1), GW_CHILD);
     }
     std::vector<float> Gains() const {
         const std::vector<float>& stored = record_.StoredSettings();
-        if (stored.size() != 17) return {};
+        if (stored.size() != kefo::kSettingsCount) return {};
         return std::vector<float>(stored.begin() + 8, stored.end());
     }
 };

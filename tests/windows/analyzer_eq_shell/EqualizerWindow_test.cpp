@@ -158,7 +158,7 @@ TEST_F(EqualizerWindowTest, DialogOnlyFormTakesOkAndCancelAndCancelRestores) {
     stored[6] = 1.0f;
     stored[9] = -4.0f;
     ASSERT_EQ(Create(kefo::kKindDialogOnly, stored), 1);
-    record_.menuItemId = 0x1004;
+    record_.menuItemId = kefo::kMenuDialogEqualizer;
     for (int closer : {kCancel, kOk}) {
         const std::vector<float> atOpening = record_.StoredSettings();
         auto run = hostsim::DriveModalDialog(

@@ -145,7 +145,7 @@ TEST(EqualizerOddPresets, BrokenHostListsDoNoHarm) {
     record.list = entries;
     record.count = -2;
     ASSERT_EQ(record.Send(kefo::kCmdCreateInstance), 1);
-    record.menuItemId = 0x1003;
+    record.menuItemId = kefo::kMenuEqualizer;
     record.Send(kefo::kCmdMenuCommand);
     HWND dialog = GetWindow(record.Frame(1), GW_CHILD);
     ASSERT_NE(dialog, nullptr);

@@ -34,7 +34,7 @@ TEST_F(AnalyzerEqTest, StoredOpenWindowsOpenAtCreation) {
         EXPECT_EQ(record_.findRecordByWindow(dialog), &record_);
     }
 
-    for (int item : {0x1002, 0x1003}) {
+    for (int item : {kefo::kMenuAnalyzer, kefo::kMenuEqualizer}) {
         record_.menuItemId = item;
         record_.Send(kefo::kCmdQueryMenuItem);
         EXPECT_EQ(record_.menuItemState, 3) << item;
@@ -43,7 +43,7 @@ TEST_F(AnalyzerEqTest, StoredOpenWindowsOpenAtCreation) {
 
 TEST_F(AnalyzerEqTest, ClosingTheEqualizerBringsThePeriodBack) {
     ASSERT_EQ(Create(0, WindowsOpenWithPlayback()), 1);
-    record_.menuItemId = 0x1003;
+    record_.menuItemId = kefo::kMenuEqualizer;
     EXPECT_EQ(record_.Send(kefo::kCmdMenuCommand), 1);
     EXPECT_EQ(record_.Frame(1), nullptr);
     EXPECT_EQ(record_.CountOf("DestroyFrame"), 1);
@@ -67,7 +67,7 @@ TEST_F(AnalyzerEqTest, EqualizerThatCannotBeCreatedLeavesNoFrame) {
     ASSERT_EQ(Create(0), 1);
     const std::size_t storesBefore = record_.CallsTo("StoreSettings").size();
     record_.script.framesGoneAtOnce = true;
-    record_.menuItemId = 0x1003;
+    record_.menuItemId = kefo::kMenuEqualizer;
     record_.Send(kefo::kCmdMenuCommand);
     EXPECT_EQ(record_.CountOf("DestroyFrame"), 1);
     EXPECT_EQ(record_.CallsTo("StoreSettings").size(), storesBefore);
@@ -90,7 +90,7 @@ TEST_F(AnalyzerEqTest, UserClosingTheAnalyzerFrameStopsTheFeeds) {
     record_.UserClosesFrame(0);
     EXPECT_EQ(record_.StoredSettings()[1], 0.0f);
     EXPECT_EQ(record_.audioCommands, 0x40000);
-    record_.menuItemId = 0x1002;
+    record_.menuItemId = kefo::kMenuAnalyzer;
     record_.Send(kefo::kCmdQueryMenuItem);
     EXPECT_EQ(record_.menuItemState, 1);
     EXPECT_EQ(record_.CountOf("UnregisterWindow"), 1);
@@ -100,7 +100,7 @@ TEST_F(AnalyzerEqTest, DialogOnlyEqualizerRunsModallyAndCancelRestores) {
     hostsim::HostMainWindow host("Host");
     record_.ownerWindow = host.Handle();
     ASSERT_EQ(Create(1), 1);
-    record_.menuItemId = 0x1004;
+    record_.menuItemId = kefo::kMenuDialogEqualizer;
     auto run =
         hostsim::DriveModalDialog([&] { EXPECT_EQ(record_.Send(kefo::kCmdMenuCommand), 1); },
                                   [&](HWND dialog, int) {
