@@ -124,6 +124,11 @@ using UniqueHPen = UniqueHandle<NullEmptyTraits<HPEN, &DeleteObject>>;
 using UniqueHGdiObject = UniqueHandle<NullEmptyTraits<HGDIOBJ, &DeleteObject>>;
 using UniqueHDC = UniqueHandle<NullEmptyTraits<HDC, &DeleteDC>>;  // CreateDC, CreateCompatibleDC
 using UniqueHLocal = UniqueHandle<NullEmptyTraits<HLOCAL, &LocalFree>>;
+// Kernel objects that are null when absent: processes, threads, pipes,
+// events, file mappings (CreateFile's handles are UniqueFile).
+using UniqueKernelHandle = UniqueHandle<NullEmptyTraits<HANDLE, &CloseHandle>>;
+using UniqueMappedView = UniqueHandle<NullEmptyTraits<void*, &UnmapViewOfFile>>;  // MapViewOfFile
+using UniqueWindow = UniqueHandle<NullEmptyTraits<HWND, &DestroyWindow>>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;    // CreateFile
 using UniqueWindowDC = UniqueHandle<WindowDCTraits>;  // GetDC, GetWindowDC

@@ -43,7 +43,7 @@ constexpr float kMinGainDb = -15.0f;
 constexpr float kMaxGainDb = 15.0f;
 
 // The centres of the equalizer's bands, in Hz.
-inline constexpr double kEqualizerBandCentres[kBandCount] = {65,   125,  250,  500, 1000,
+inline constexpr double kEqualizerBandCentres[kBandCount] = {65,   125,  250,  500,  1000,
                                                              2000, 4000, 8000, 16000};
 
 // The five built-in presets: string-table id, name and the gains in dB of

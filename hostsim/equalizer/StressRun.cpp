@@ -123,7 +123,7 @@ StressReport RunStress(const StressOptions& options) {
     audio.context = ui.context;
 
     std::atomic<bool> stopWatchdog{false};
-    kefo::UniqueHandle<kefo::NullEmptyTraits<HANDLE, &CloseHandle>> uiThread(
+    kefo::UniqueKernelHandle uiThread(
         OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId()));
     std::thread watchdog(Watchdog, std::ref(shared), std::cref(stopWatchdog), options.seed,
                          uiThread.Get());

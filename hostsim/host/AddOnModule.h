@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/protocol/KEFO_Params.h"
+#include "hostsim/system/Text.h"
 #include "support/UniqueHandle.h"
 
 namespace hostsim {
@@ -28,11 +29,5 @@ private:
     KEFO_ProcessingFn processing_ = nullptr;
     std::string error_;
 };
-
-// A readable text for a Win32 error code.
-std::string SystemErrorText(DWORD code);
-// UTF-16 to UTF-8 and back, for paths and texts printed on the console.
-std::string Narrow(const std::wstring& text);
-std::wstring Widen(const std::string& text);
 
 }  // namespace hostsim

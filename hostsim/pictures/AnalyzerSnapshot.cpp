@@ -8,11 +8,11 @@
 #include "hostsim/host/AudioStream.h"
 #include "hostsim/host/HostRecord.h"
 #include "hostsim/equalizer/EqualizerRun.h"
-#include "tests/windows/Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
 
 namespace hostsim {
 bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& samples, int channels,
-                     int sampleRate, testing_screens::Image& image, std::string& error) {
+                     int sampleRate, screens::Image& image, std::string& error) {
     AddOnModule module(addOnPath);
     if (!module.Loaded()) {
         error = Narrow(addOnPath) + ": " + module.Error();
@@ -35,16 +35,16 @@ bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& sa
     if (ok) {
         ShowWindow(frame, SW_SHOWNORMAL);
         SetWindowPos(frame, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-        testing_screens::PumpMessages(200);
+        screens::PumpMessages(200);
         // Played in 100 ms blocks, each followed by 100 ms of the window's
         // life, as the host's audio and the window's timer interleave.
         const int block = sampleRate / 10 * channels;
         const StreamFormat format{channels, sampleRate, kefo::kCmdAnalyzeFeedA};
         for (std::size_t at = 0; at + block <= samples.size(); at += block) {
             SendBlock(record, samples.data() + at, block, format, at == 0, false);
-            testing_screens::PumpMessages(100);
+            screens::PumpMessages(100);
         }
-        image = testing_screens::CaptureWindow(frame);
+        image = screens::CaptureWindow(frame);
         if (image.width == 0) {
             error = "the analyzer window could not be captured";
             ok = false;

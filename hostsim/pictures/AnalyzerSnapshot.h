@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_screens {
+namespace screens {
 struct Image;
 }
 
@@ -18,6 +18,6 @@ namespace hostsim {
 
 // samples: interleaved, channels at sampleRate.
 bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& samples, int channels,
-                     int sampleRate, testing_screens::Image& image, std::string& error);
+                     int sampleRate, screens::Image& image, std::string& error);
 
 }  // namespace hostsim

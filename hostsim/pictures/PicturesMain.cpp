@@ -19,7 +19,7 @@
 #include "hostsim/audio/DemoSignal.h"
 #include "hostsim/equalizer/EqualizerRun.h"
 #include "ResponsePicture.h"
-#include "tests/windows/Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
 
 namespace {
 
@@ -57,9 +57,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring responsePath = folder + L"/demo-response.png";
     const std::string title = std::string("Equalizer response, preset \"") + kPreset +
                               "\", 44100 Hz (measured through the add-on)";
-    testing_screens::Image picture;
+    screens::Image picture;
     if (!hostsim::DrawResponse(response, hostsim::kEqualizerCentres, gains, title, picture) ||
-        !testing_screens::WritePng(picture, responsePath))
+        !screens::WritePng(picture, responsePath))
         return Fail("cannot write " + hostsim::Narrow(responsePath));
     std::printf("written: %s\n", hostsim::Narrow(responsePath).c_str());
 
@@ -75,11 +75,11 @@ int wmain(int argc, wchar_t** argv) {
     if (!hostsim::RunEqualizer(path, options, hostsim::BlockPattern{4410, 4410, 1}, input, played,
                                report, error))
         return Fail(error);
-    testing_screens::Image analyzer;
+    screens::Image analyzer;
     if (!hostsim::CaptureAnalyzer(path, played.samples, 2, 44100, analyzer, error))
         return Fail(error);
     const std::wstring analyzerPath = folder + L"/demo-analyzer.png";
-    if (!testing_screens::WritePng(analyzer, analyzerPath))
+    if (!screens::WritePng(analyzer, analyzerPath))
         return Fail("cannot write " + hostsim::Narrow(analyzerPath));
     std::printf("written: %s\n", hostsim::Narrow(analyzerPath).c_str());
     return 0;

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "hostsim/equalizer/EqualizerRun.h"
-#include "tests/windows/Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
 #include "support/UniqueHandle.h"
 
 namespace hostsim {
@@ -86,8 +86,8 @@ bool MeasureResponse(const std::wstring& addOnPath, const std::vector<float>& ga
 
 bool DrawResponse(const std::vector<ResponsePoint>& measured, const std::vector<double>& centres,
                   const std::vector<float>& asked, const std::string& title,
-                  testing_screens::Image& image) {
-    image = testing_screens::Image{};
+                  screens::Image& image) {
+    image = screens::Image{};
     kefo::UniqueHDC dc(CreateCompatibleDC(nullptr));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -183,7 +183,7 @@ bool DrawResponse(const std::vector<ResponsePoint>& measured, const std::vector<
         Text(dc.Get(), legendX + 32, legendY + 21, TA_LEFT | TA_TOP, "gain asked at a band centre");
         GdiFlush();
     }
-    image = testing_screens::ImageFromDib(bits, kWidth, kHeight);
+    image = screens::ImageFromDib(bits, kWidth, kHeight);
     return true;
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_screens {
+namespace screens {
 struct Image;
 }
 
@@ -29,7 +29,6 @@ bool MeasureResponse(const std::wstring& addOnPath, const std::vector<float>& ga
 // The response curve on a grid, the asked gains as marks, and a title;
 // false when the picture could not be drawn.
 bool DrawResponse(const std::vector<ResponsePoint>& measured, const std::vector<double>& centres,
-                  const std::vector<float>& asked, const std::string& title,
-                  testing_screens::Image& image);
+                  const std::vector<float>& asked, const std::string& title, screens::Image& image);
 
 }  // namespace hostsim

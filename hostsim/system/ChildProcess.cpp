@@ -1,28 +1,33 @@
 #include "ChildProcess.h"
 
+#include "support/UniqueHandle.h"
+
 namespace hostsim {
 
 bool RunChildProcess(std::wstring commandLine, const std::function<void(HANDLE)>& running,
-                     const std::function<void(const std::string&)>& line, DWORD& exitCode) {
+                     const std::function<void(const std::string&)>& line, DWORD& exitCode,
+                     ChildErrors errors) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    if (!CreatePipe(&read, &write, &inherit, 0)) return false;
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    const kefo::UniqueKernelHandle read(readEnd);
+    kefo::UniqueKernelHandle write(writeEnd);
+    SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdOutput = write.Get();
+    startup.hStdError =
+        errors == ChildErrors::kWithOutput ? write.Get() : GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &process);
-    CloseHandle(write);
-    if (!started) {
-        CloseHandle(read);
-        return false;
-    }
-    running(process.hProcess);
+    PROCESS_INFORMATION started{};
+    const BOOL ok = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                   nullptr, &startup, &started);
+    write.Reset();  // the pipe ends when the child's copy closes
+    if (!ok) return false;
+    const kefo::UniqueKernelHandle process(started.hProcess);
+    const kefo::UniqueKernelHandle thread(started.hThread);
+    running(process.Get());
     std::string pending;
     char buffer[4096];
     DWORD got = 0;
@@ -30,7 +35,7 @@ bool RunChildProcess(std::wstring commandLine, const std::function<void(HANDLE)>
         if (!text.empty() && text.back() == '\r') text.pop_back();
         line(text);
     };
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    while (ReadFile(read.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
         pending.append(buffer, got);
         for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
             take(pending.substr(0, end));
@@ -38,12 +43,9 @@ bool RunChildProcess(std::wstring commandLine, const std::function<void(HANDLE)>
         }
     }
     if (!pending.empty()) take(pending);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    WaitForSingleObject(process.Get(), INFINITE);
     running(nullptr);
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(read);
+    GetExitCodeProcess(process.Get(), &exitCode);
     return true;
 }
 

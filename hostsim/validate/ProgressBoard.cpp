@@ -1,7 +1,6 @@
 #include "ProgressBoard.h"
 
 #include <cstring>
-#include <utility>
 
 namespace hostsim {
 namespace {
@@ -21,54 +20,34 @@ std::string Get(const char (&field)[N]) {
 }  // namespace
 
 ProgressBoard ProgressBoard::Create(const std::wstring& name) {
-    ProgressBoard board;
-    board.mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        sizeof(Board), name.c_str());
-    if (board.mapping_)
-        board.board_ = static_cast<Board*>(
-            MapViewOfFile(board.mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Board)));
-    return board;
+    return ProgressBoard(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                            sizeof(Board), name.c_str()));
 }
 
 ProgressBoard ProgressBoard::Open(const std::wstring& name) {
-    ProgressBoard board;
-    if (name.empty()) return board;
-    board.mapping_ = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
-    if (board.mapping_)
-        board.board_ = static_cast<Board*>(
-            MapViewOfFile(board.mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Board)));
-    return board;
+    if (name.empty()) return ProgressBoard();
+    return ProgressBoard(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()));
 }
 
-ProgressBoard::ProgressBoard(ProgressBoard&& other) noexcept
-    : mapping_(std::exchange(other.mapping_, nullptr)),
-      board_(std::exchange(other.board_, nullptr)) {}
-
-ProgressBoard& ProgressBoard::operator=(ProgressBoard&& other) noexcept {
-    std::swap(mapping_, other.mapping_);
-    std::swap(board_, other.board_);
-    return *this;
-}
-
-ProgressBoard::~ProgressBoard() {
-    if (board_) UnmapViewOfFile(board_);
-    if (mapping_) CloseHandle(mapping_);
+ProgressBoard::ProgressBoard(HANDLE mapping) : mapping_(mapping) {
+    if (mapping_)
+        view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Board)));
 }
 
 void ProgressBoard::SetGroup(const std::string& group) {
-    if (board_) Put(board_->group, group);
+    if (Mapped()) Put(Mapped()->group, group);
 }
 
 void ProgressBoard::SetCall(const std::string& call) {
-    if (board_) Put(board_->call, call);
+    if (Mapped()) Put(Mapped()->call, call);
 }
 
 std::string ProgressBoard::Group() const {
-    return board_ ? Get(board_->group) : "";
+    return Mapped() ? Get(Mapped()->group) : "";
 }
 
 std::string ProgressBoard::Call() const {
-    return board_ ? Get(board_->call) : "";
+    return Mapped() ? Get(Mapped()->call) : "";
 }
 
 }  // namespace hostsim

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "support/UniqueHandle.h"
+
 namespace hostsim {
 
 class ProgressBoard {
@@ -18,9 +20,6 @@ public:
     static ProgressBoard Create(const std::wstring& name);
     static ProgressBoard Open(const std::wstring& name);
     ProgressBoard() = default;
-    ProgressBoard(ProgressBoard&& other) noexcept;
-    ProgressBoard& operator=(ProgressBoard&& other) noexcept;
-    ~ProgressBoard();
 
     void SetGroup(const std::string& group);
     void SetCall(const std::string& call);
@@ -32,8 +31,12 @@ private:
         char group[32];
         char call[480];
     };
-    HANDLE mapping_ = nullptr;
-    Board* board_ = nullptr;
+    explicit ProgressBoard(HANDLE mapping);
+
+    Board* Mapped() const { return static_cast<Board*>(view_.Get()); }  // null without a board
+
+    kefo::UniqueKernelHandle mapping_;
+    kefo::UniqueMappedView view_;
 };
 
 }  // namespace hostsim

@@ -21,11 +21,13 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "hostsim/host/AddOnModule.h"
 #include "hostsim/host/HostRecord.h"
 #include "hostsim/host/InfoQuery.h"
 #include "hostsim/validate/ProgressBoard.h"
@@ -65,8 +67,8 @@ public:
     explicit ValidationRun(const ValidateOptions& options);
 
     const ValidateOptions& Options() const { return options_; }
-    HMODULE Module() const { return module_; }
-    KEFO_ProcessingFn Processing() const { return processing_; }
+    // The add-on's entry point once LoadModule has loaded it; null before.
+    KEFO_ProcessingFn Processing() const { return module_ ? module_->Processing() : nullptr; }
     // The add-on's answer to the information query (host 8.0).
     InfoReply info;
     std::mt19937 random;
@@ -96,15 +98,13 @@ public:
     HANDLE ChildProcess() const { return childProcess_.load(); }
 
     bool LoadModule();
-    void UnloadModule();
     // Tells the supervisor which group runs now.
     void SetGroup(const std::string& group) { progress_.SetGroup(group); }
 
 private:
     ValidateOptions options_;
     ProgressBoard progress_;
-    HMODULE module_ = nullptr;
-    KEFO_ProcessingFn processing_ = nullptr;
+    std::unique_ptr<AddOnModule> module_;
     std::vector<int> servedKinds_;
     bool servedKnown_ = false;
     int display_ = -1;

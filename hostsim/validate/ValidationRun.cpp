@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <memory>
 
 #include "hostsim/host/AddOnModule.h"
 #include "hostsim/system/ModalDialogDriver.h"
@@ -43,19 +44,8 @@ ValidationRun::ValidationRun(const ValidateOptions& options)
 }
 
 bool ValidationRun::LoadModule() {
-    if (module_) return true;
-    module_ = LoadLibraryW(options_.addOnPath.c_str());
-    if (!module_) return false;
-    processing_ = reinterpret_cast<KEFO_ProcessingFn>(
-        reinterpret_cast<void*>(GetProcAddress(module_, "KEFO_Processing")));
-    if (!processing_) UnloadModule();
-    return processing_ != nullptr;
-}
-
-void ValidationRun::UnloadModule() {
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
-    processing_ = nullptr;
+    if (!module_) module_ = std::make_unique<AddOnModule>(options_.addOnPath);
+    return module_->Loaded();
 }
 
 void ValidationRun::BeginCall(const std::string& what, int limitSeconds) {
@@ -121,7 +111,7 @@ const std::vector<int>& ValidationRun::ServedKinds() {
     if (servedKnown_) return servedKinds_;
     for (int kind : {kefo::kKindFull, kefo::kKindDialogOnly, kefo::kKindHeadless}) {
         HostRecord record;
-        record.Attach(processing_);
+        record.Attach(Processing());
         record.instanceKind = kind;
         const int result =
             Send(record, kefo::kCmdCreateInstance, "Create (" + KindText(kind) + ")");

@@ -6,6 +6,7 @@
 #include "hostsim/host/AddOnModule.h"
 #include "ResourceCounts.h"
 #include "Validation.h"
+#include "support/UniqueHandle.h"
 
 namespace hostsim {
 namespace {
@@ -42,20 +43,15 @@ DWORD WINAPI RunGroupThread(void* argument) {
 // stop, and what it holds (a heap or loader lock) would stall every group
 // after it, so the worker ends and the supervisor goes on in a new one.
 Outcome RunGroup(ValidationRun& run, std::string (*check)(ValidationRun&)) {
-    auto* job = new GroupJob{&run, check, {}};
-    HANDLE thread = CreateThread(nullptr, 0, &RunGroupThread, job, 0, nullptr);
-    if (!thread) {
-        delete job;
-        return {Status::kFail, "the validator could not start a thread"};
-    }
-    while (WaitForSingleObject(thread, 100) == WAIT_TIMEOUT) {
+    GroupJob job{&run, check, {}};
+    const kefo::UniqueKernelHandle thread(
+        CreateThread(nullptr, 0, &RunGroupThread, &job, 0, nullptr));
+    if (!thread) return {Status::kFail, "the validator could not start a thread"};
+    while (WaitForSingleObject(thread.Get(), 100) == WAIT_TIMEOUT) {
         const long long running = run.CallRunningMillis();
         if (running != 0) run.EndAfterHang(running);
     }
-    CloseHandle(thread);
-    Outcome outcome = job->outcome;
-    delete job;
-    return outcome;
+    return job.outcome;
 }
 
 const char* StatusText(Status status) {

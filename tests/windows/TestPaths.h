@@ -35,4 +35,12 @@ inline std::wstring BuiltFile(const std::wstring& fileName) {
     return BesideTestExe(shipped + L"\\" + fileName);
 }
 
+// The artifacts folder beside the test programs' bin folder, created on
+// demand, with the file name appended: where a run leaves its pictures.
+inline std::wstring ArtifactPath(const std::wstring& fileName) {
+    const std::wstring folder = BesideTestExe(L"..\\artifacts");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + fileName;
+}
+
 }  // namespace testing_paths

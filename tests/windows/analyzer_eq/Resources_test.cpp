@@ -19,7 +19,7 @@
 
 #include "DialogTemplate.h"
 #include "ResourceReading.h"
-#include "Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
 #include "TestPaths.h"
 
 namespace {
@@ -444,9 +444,9 @@ TEST_F(AnalyzerEqResources, DialogPicturesAreSaved) {
                      0);
         ShowWindow(shown, SW_SHOW);
         ShowWindow(dialog, SW_SHOW);
-        testing_screens::PumpMessages(300);
+        screens::PumpMessages(300);
 
-        const testing_screens::Image image = testing_screens::CaptureScreenArea(shown);
+        const screens::Image image = screens::CaptureScreenArea(shown);
         RECT bounds{};
         GetWindowRect(shown, &bounds);
         EXPECT_EQ(image.width, bounds.right - bounds.left);
@@ -456,9 +456,9 @@ TEST_F(AnalyzerEqResources, DialogPicturesAreSaved) {
             colours.insert(static_cast<std::uint32_t>(image.rgb[i] << 16 | image.rgb[i + 1] << 8 |
                                                       image.rgb[i + 2]));
         EXPECT_GE(colours.size(), 3u) << "the picture shows more than a blank window";
-        EXPECT_TRUE(testing_screens::WritePng(
+        EXPECT_TRUE(screens::WritePng(
             image,
-            testing_screens::ArtifactPath(L"analyzer_eq_dialog_" + std::to_wstring(id) + L".png")));
+            testing_paths::ArtifactPath(L"analyzer_eq_dialog_" + std::to_wstring(id) + L".png")));
         DestroyWindow(dialog);
     }
     DestroyWindow(frame);

@@ -7,16 +7,17 @@
 #include "hostsim/system/HostMainWindow.h"
 #include "Keyboard.h"
 #include "hostsim/system/ModalDialogDriver.h"
-#include "Screenshot.h"
-#include "WindowText.h"
+#include "hostsim/pictures/Screenshot.h"
+#include "TestPaths.h"
+#include "hostsim/system/WindowText.h"
 #include "framework/AOBuildYear.h"
 
 namespace {
 
 using hostsim::DriveModalDialog;
 
-using testing_windows::TextOf;
-using testing_windows::TextWidthOf;
+using hostsim::TextOf;
+using hostsim::TextWidthOf;
 
 class AnalyzerEqAbout : public AnalyzerEqTest {
 protected:
@@ -48,9 +49,9 @@ TEST_F(AnalyzerEqAbout, ShowsItsTextsAsksForItsTopicAndEndsWithOk) {
                                         version = TextOf(GetDlgItem(dialog, 1065));
                                         copyright = TextOf(GetDlgItem(dialog, 1071));
                                         owner = GetWindow(dialog, GW_OWNER);
-                                        saved = testing_screens::WritePng(
-                                            testing_screens::CaptureWindow(dialog),
-                                            testing_screens::ArtifactPath(L"About_AnalyzerEQ.png"));
+                                        saved = screens::WritePng(
+                                            screens::CaptureWindow(dialog),
+                                            testing_paths::ArtifactPath(L"About_AnalyzerEQ.png"));
                                         testing_input::PressKey(dialog, VK_F1);
                                         return false;
                                     }

@@ -8,7 +8,8 @@
 #include "AnalyzerEqInstance.h"
 #include "addons/analyzer_eq/ui/AnalyzerPicture.h"
 #include "hostsim/host/AudioStream.h"
-#include "Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
+#include "TestPaths.h"
 #include "support/UniqueHandle.h"
 
 namespace {
@@ -206,8 +207,8 @@ TEST_F(AnalyzerWindow, ShowsATestSignal) {
         Tick();
     }
     EXPECT_GT(Read().LitCells(3), 0);
-    EXPECT_TRUE(testing_screens::WritePng(testing_screens::CaptureWindow(record_.Frame(0)),
-                                          testing_screens::ArtifactPath(L"analyzer_window.png")));
+    EXPECT_TRUE(screens::WritePng(screens::CaptureWindow(record_.Frame(0)),
+                                  testing_paths::ArtifactPath(L"analyzer_window.png")));
 }
 
 }  // namespace

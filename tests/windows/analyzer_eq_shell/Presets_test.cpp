@@ -6,7 +6,8 @@
 
 #include "hostsim/host/AudioStream.h"
 #include "EqualizerWindowFixture.h"
-#include "Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ TEST_F(EqualizerWindowTest, PickingAPresetSetsItsGainsAndSlidersLeaveItUnlessAno
     EXPECT_EQ(SelectedPreset(dialog), "Jazz [QZ]");
     EXPECT_EQ(ValueLabel(dialog, 3), "+4");
     EXPECT_FALSE(Enabled(dialog, kRemove)) << "built-in presets stay";
-    EXPECT_TRUE(testing_screens::WritePng(testing_screens::CaptureWindow(record_.Frame(1)),
-                                          testing_screens::ArtifactPath(L"Equalizer_Jazz.png")));
+    EXPECT_TRUE(screens::WritePng(screens::CaptureWindow(record_.Frame(1)),
+                                  testing_paths::ArtifactPath(L"Equalizer_Jazz.png")));
 
     DragSlider(dialog, 8, 5);
     EXPECT_EQ(SelectedPreset(dialog), "[Untitled]");

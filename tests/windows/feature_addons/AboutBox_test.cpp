@@ -8,8 +8,9 @@
 #include "hostsim/system/HostMainWindow.h"
 #include "Keyboard.h"
 #include "hostsim/system/ModalDialogDriver.h"
-#include "Screenshot.h"
-#include "WindowText.h"
+#include "hostsim/pictures/Screenshot.h"
+#include "TestPaths.h"
+#include "hostsim/system/WindowText.h"
 #include "framework/AOBuildYear.h"
 
 namespace feature_tests {
@@ -17,7 +18,7 @@ namespace {
 
 using hostsim::DriveModalDialog;
 
-using testing_windows::TextOf;
+using hostsim::TextOf;
 
 std::wstring Wide(const char* text) {
     return std::wstring(text, text + std::strlen(text));
@@ -50,9 +51,9 @@ TEST_P(AboutBoxes, ShowTheCompletedTextsAnswerF1AndEndWithOk) {
                 seen.version = TextOf(GetDlgItem(dialog, 1087));
                 seen.copyright = TextOf(GetDlgItem(dialog, 1094));
                 seen.owner = GetWindow(dialog, GW_OWNER);
-                seen.saved = testing_screens::WritePng(
-                    testing_screens::CaptureWindow(dialog),
-                    testing_screens::ArtifactPath(L"About_" + Wide(addOn.label) + L".png"));
+                seen.saved = screens::WritePng(
+                    screens::CaptureWindow(dialog),
+                    testing_paths::ArtifactPath(L"About_" + Wide(addOn.label) + L".png"));
                 testing_input::PressKey(dialog, VK_F1);
                 return false;
             }

@@ -4,11 +4,11 @@
 
 #include <cstring>
 
-#include "Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
 
 namespace {
 
-using testing_screens::Image;
+using screens::Image;
 
 std::uint32_t BigEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return (std::uint32_t{bytes.at(at)} << 24) | (std::uint32_t{bytes.at(at + 1)} << 16) |
@@ -18,17 +18,16 @@ std::uint32_t BigEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t at
 TEST(PngWriter, ChecksumsMatchTheirCheckValues) {
     const char* digits = "123456789";
     const auto* data = reinterpret_cast<const std::uint8_t*>(digits);
-    EXPECT_EQ(testing_screens::Crc32(data, 9), 0xCBF43926u);
+    EXPECT_EQ(screens::Crc32(data, 9), 0xCBF43926u);
     // Continuing a checksum equals one pass over the whole text.
-    EXPECT_EQ(testing_screens::Crc32(data + 4, 5, testing_screens::Crc32(data, 4)), 0xCBF43926u);
+    EXPECT_EQ(screens::Crc32(data + 4, 5, screens::Crc32(data, 4)), 0xCBF43926u);
     const char* word = "Wikipedia";
-    EXPECT_EQ(testing_screens::Adler32(reinterpret_cast<const std::uint8_t*>(word), 9),
-              0x11E60398u);
+    EXPECT_EQ(screens::Adler32(reinterpret_cast<const std::uint8_t*>(word), 9), 0x11E60398u);
 }
 
 TEST(PngWriter, ChunksCarryTheirLengthsAndValidCrcs) {
     Image image{3, 2, std::vector<std::uint8_t>(18, 0x40)};
-    auto png = testing_screens::EncodePng(image);
+    auto png = screens::EncodePng(image);
     ASSERT_GE(png.size(), 8u);
     EXPECT_EQ(std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8), 0);
     std::vector<std::string> types;
@@ -37,8 +36,7 @@ TEST(PngWriter, ChunksCarryTheirLengthsAndValidCrcs) {
         const std::uint32_t length = BigEndianAt(png, at);
         ASSERT_LE(at + 12 + length, png.size());
         types.emplace_back(reinterpret_cast<const char*>(&png[at + 4]), 4);
-        EXPECT_EQ(BigEndianAt(png, at + 8 + length),
-                  testing_screens::Crc32(&png[at + 4], 4 + length))
+        EXPECT_EQ(BigEndianAt(png, at + 8 + length), screens::Crc32(&png[at + 4], 4 + length))
             << types.back();
         at += 12 + length;
     }
@@ -52,7 +50,7 @@ TEST(PngWriter, ChunksCarryTheirLengthsAndValidCrcs) {
 TEST(PngWriter, StoredBlocksHoldTheRowsUnchangedAcrossBlockBoundaries) {
     Image image{200, 150, {}};  // 601 bytes a row, 90150 in all: two stored blocks
     for (int i = 0; i < 200 * 150 * 3; ++i) image.rgb.push_back(static_cast<std::uint8_t>(i * 7));
-    auto png = testing_screens::EncodePng(image);
+    auto png = screens::EncodePng(image);
     const std::size_t idat = 33;  // signature 8 + IHDR 25
     ASSERT_EQ(std::string(reinterpret_cast<const char*>(&png[idat + 4]), 4), "IDAT");
     const std::uint32_t length = BigEndianAt(png, idat);
@@ -74,7 +72,7 @@ TEST(PngWriter, StoredBlocksHoldTheRowsUnchangedAcrossBlockBoundaries) {
     }
     EXPECT_EQ(blocks, 2);
     ASSERT_EQ(rows.size(), 150u * 601u);
-    EXPECT_EQ(BigEndianAt(zlib, at), testing_screens::Adler32(rows.data(), rows.size()));
+    EXPECT_EQ(BigEndianAt(zlib, at), screens::Adler32(rows.data(), rows.size()));
     for (int y = 0; y < 150; ++y) {
         ASSERT_EQ(rows[y * 601u], 0) << y;
         ASSERT_EQ(std::memcmp(&rows[y * 601u + 1], &image.rgb[y * 600u], 600), 0) << y;

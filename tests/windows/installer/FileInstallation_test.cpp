@@ -26,7 +26,7 @@ using installer_tests::g_boxes;
 using kefo::g_installer;
 
 using kefo::UniqueFile;
-using UniqueWindow = kefo::UniqueHandle<kefo::NullEmptyTraits<HWND, &DestroyWindow>>;
+using kefo::UniqueWindow;
 
 std::deque<int> g_answers;             // given to the boxes in turn; OK when none is left
 std::function<void()> g_beforeAnswer;  // runs while a box is "open"

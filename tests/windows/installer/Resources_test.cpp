@@ -19,7 +19,8 @@
 
 #include "DialogTemplate.h"
 #include "ResourceReading.h"
-#include "Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
+#include "TestPaths.h"
 #include "resource.h"
 
 namespace {
@@ -413,9 +414,9 @@ TEST_F(InstallerPages, PagePicturesAreSaved) {
         SetWindowPos(frame_, HWND_TOP, 40, 40, inner.right, inner.bottom, 0);
         ShowWindow(frame_, SW_SHOW);
         ShowWindow(page, SW_SHOW);
-        testing_screens::PumpMessages(300);
+        screens::PumpMessages(300);
 
-        const testing_screens::Image image = testing_screens::CaptureScreenArea(frame_);
+        const screens::Image image = screens::CaptureScreenArea(frame_);
         ASSERT_EQ(image.width, inner.right);
         ASSERT_EQ(image.height, inner.bottom);
         std::set<std::uint32_t> colours;
@@ -423,9 +424,9 @@ TEST_F(InstallerPages, PagePicturesAreSaved) {
             colours.insert(static_cast<std::uint32_t>(image.rgb[i] << 16 | image.rgb[i + 1] << 8 |
                                                       image.rgb[i + 2]));
         EXPECT_GE(colours.size(), 8u) << "the picture shows more than a blank window";
-        EXPECT_TRUE(testing_screens::WritePng(
+        EXPECT_TRUE(screens::WritePng(
             image,
-            testing_screens::ArtifactPath(L"installer_page_" + std::to_wstring(id) + L".png")));
+            testing_paths::ArtifactPath(L"installer_page_" + std::to_wstring(id) + L".png")));
         DestroyWindow(page);
     }
 }

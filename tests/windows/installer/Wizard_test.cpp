@@ -14,9 +14,9 @@
 
 #include "InstallerTestSupport.h"
 #include "hostsim/system/ModalDialogDriver.h"
-#include "Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
 #include "TestPaths.h"
-#include "WindowText.h"
+#include "hostsim/system/WindowText.h"
 #include "installer/wizard/Wizard.h"
 #include "installer/wizard/WizardPages.h"
 #include "installer/resource.h"
@@ -53,7 +53,7 @@ void FakeInstallation(HWND page) {
     EnableWindow(GetDlgItem(sheet, IDCANCEL), TRUE);
 }
 
-using testing_windows::TextOf;
+using hostsim::TextOf;
 std::wstring ItemText(HWND list, int item, int column) {
     wchar_t text[128] = L"";
     ListView_GetItemText(list, item, column, text, 128);
@@ -261,9 +261,8 @@ TEST_F(Wizard, RunsFromWelcomeThroughInstallToFinish) {
                 GetWindowRect(sheet, &frame);
                 bigIcon = reinterpret_cast<HICON>(SendMessageW(sheet, WM_GETICON, ICON_BIG, 0));
                 welcomeButtons = !IsWindowEnabled(back) && IsWindowEnabled(next);
-                saved =
-                    testing_screens::WritePng(testing_screens::CaptureWindow(sheet),
-                                              testing_screens::ArtifactPath(L"wizard_welcome.png"));
+                saved = screens::WritePng(screens::CaptureWindow(sheet),
+                                          testing_paths::ArtifactPath(L"wizard_welcome.png"));
                 g_answer = IDNO;
                 PropSheet_PressButton(sheet, PSBTN_CANCEL);
                 return false;
@@ -404,7 +403,7 @@ TEST(InstallerProgram, WithoutHostSaysSoAndExitsWithZero) {
     ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process))
         << GetLastError();
-    const kefo::UniqueHandle<kefo::NullEmptyTraits<HANDLE, &CloseHandle>> owned(process.hProcess);
+    const kefo::UniqueKernelHandle owned(process.hProcess);
     CloseHandle(process.hThread);
 
     ProgramWindows found{process.dwProcessId, nullptr, nullptr};
@@ -417,10 +416,9 @@ TEST(InstallerProgram, WithoutHostSaysSoAndExitsWithZero) {
     EXPECT_EQ(TextOf(GetDlgItem(found.box, 0xFFFF)), L"Tavolin is not installed.");
     EXPECT_EQ(TextOf(found.sheet), L"Tavolin Add-ons Install - Welcome to Install");
     // As the user sees it: the box over the page, both painted.
-    testing_screens::WaitUntilPainted({found.sheet, found.box});
-    EXPECT_TRUE(
-        testing_screens::WritePng(testing_screens::CaptureScreenArea(found.sheet),
-                                  testing_screens::ArtifactPath(L"KEFO_Install_no_host.png")));
+    screens::WaitUntilPainted({found.sheet, found.box});
+    EXPECT_TRUE(screens::WritePng(screens::CaptureScreenArea(found.sheet),
+                                  testing_paths::ArtifactPath(L"KEFO_Install_no_host.png")));
 
     PostMessageW(found.box, WM_COMMAND, IDOK, 0);
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
@@ -466,7 +464,7 @@ DWORD RunAnsweringBoxes(const std::wstring& program) {
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return GetLastError();
-    const kefo::UniqueHandle<kefo::NullEmptyTraits<HANDLE, &CloseHandle>> owned(process.hProcess);
+    const kefo::UniqueKernelHandle owned(process.hProcess);
     CloseHandle(process.hThread);
     for (int poll = 0; poll < 1200; ++poll) {  // a bound, not a measure
         if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;

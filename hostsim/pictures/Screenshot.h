@@ -1,9 +1,9 @@
-// Screenshots for GUI tests: a window's pixels as they are on screen, written
-// as PNG files under the build tree (build/<configuration>/artifacts/), so a
-// test run leaves pictures of what it showed.
+// Screenshots: a window's pixels as they are on screen, written as PNG
+// files, for the demo's pictures and for GUI tests that leave pictures of
+// what they showed.
 //
-//     testing_screens::Image image = testing_screens::CaptureWindow(dialog);
-//     testing_screens::WritePng(image, testing_screens::ArtifactPath(L"about.png"));
+//     screens::Image image = screens::CaptureWindow(dialog);
+//     screens::WritePng(image, L"about.png");
 //
 // The PNG writer needs no library: one IDAT of stored (uncompressed) deflate
 // blocks, with the CRC-32 and Adler-32 checksums the format asks for.
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_screens {
+namespace screens {
 
 struct Image {
     int width = 0;
@@ -47,12 +47,8 @@ void WaitUntilPainted(std::initializer_list<HWND> windows);
 std::vector<std::uint8_t> EncodePng(const Image& image);
 bool WritePng(const Image& image, const std::wstring& path);
 
-// The artifacts folder beside the test programs' bin folder, created on
-// demand, with the file name appended.
-std::wstring ArtifactPath(const std::wstring& fileName);
-
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size,
                     std::uint32_t crc = 0);  // continue from an earlier result
 std::uint32_t Adler32(const std::uint8_t* data, std::size_t size);
 
-}  // namespace testing_screens
+}  // namespace screens

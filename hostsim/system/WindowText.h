@@ -1,12 +1,12 @@
-// A window's whole text and how wide it is drawn, for tests that read what a
-// dialog shows.
+// A window's whole text and how wide it is drawn: what a dialog shows, read
+// as a user would.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-namespace testing_windows {
+namespace hostsim {
 
 inline std::wstring TextOf(HWND window) {
     const int length = GetWindowTextLengthW(window);
@@ -31,4 +31,4 @@ inline int TextWidthOf(HWND window) {
     return measured ? size.cx : -1;
 }
 
-}  // namespace testing_windows
+}  // namespace hostsim

@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <string>
 
-#include "Screenshot.h"
-#include "WindowText.h"
+#include "hostsim/pictures/Screenshot.h"
+#include "hostsim/system/WindowText.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ struct Found {
 BOOL CALLBACK FindWindows(HWND window, LPARAM lParam) {
     auto& found = *reinterpret_cast<Found*>(lParam);
     if (!IsWindowVisible(window)) return TRUE;
-    const std::wstring title = testing_windows::TextOf(window);
+    const std::wstring title = hostsim::TextOf(window);
     if (title == kBoxCaption) found.box = window;
     if (title.rfind(kSheetPrefix, 0) == 0) found.sheet = window;
     return TRUE;
@@ -89,7 +89,7 @@ private:
             lastBox_ = box;
             Sleep(300);  // let it paint
             std::printf("message: %s\n",
-                        Narrow(testing_windows::TextOf(GetDlgItem(box, kStaticText))).c_str());
+                        Narrow(hostsim::TextOf(GetDlgItem(box, kStaticText))).c_str());
             Save(box, L"box-" + std::to_wstring(++boxes_));
         }
         if (!auto_) return;
@@ -101,7 +101,7 @@ private:
     }
 
     void OnPage(HWND sheet) {
-        const std::wstring title = testing_windows::TextOf(sheet);
+        const std::wstring title = hostsim::TextOf(sheet);
         const std::wstring page = title.substr(wcslen(kSheetPrefix));
         if (title != lastTitle_) {
             lastTitle_ = title;
@@ -149,9 +149,9 @@ private:
         // the wizard paint itself again first.
         RedrawWindow(window, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-        testing_screens::WaitUntilPainted({window});
+        screens::WaitUntilPainted({window});
         const std::wstring path = folder_ + L"\\" + name + L".png";
-        if (testing_screens::WritePng(testing_screens::CaptureScreenArea(window), path))
+        if (screens::WritePng(screens::CaptureScreenArea(window), path))
             std::printf("screenshot: %s\n", Narrow(path).c_str());
     }
 

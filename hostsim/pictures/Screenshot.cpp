@@ -1,12 +1,11 @@
-#include "Screenshot.h"
+#include "hostsim/pictures/Screenshot.h"
 
 #include <algorithm>
 #include <fstream>
 
-#include "TestPaths.h"
 #include "support/UniqueHandle.h"
 
-namespace testing_screens {
+namespace screens {
 namespace {
 
 // Under Wine on a display without a window manager nobody draws the window
@@ -109,12 +108,6 @@ bool WritePng(const Image& image, const std::wstring& path) {
     std::ofstream file(path.c_str(), std::ios::binary);
     file.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return static_cast<bool>(file);
-}
-
-std::wstring ArtifactPath(const std::wstring& fileName) {
-    const std::wstring folder = testing_paths::BesideTestExe(L"..\\artifacts");
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder + L"\\" + fileName;
 }
 
 namespace {
@@ -224,4 +217,4 @@ void WaitUntilPainted(std::initializer_list<HWND> windows) {
     }
 }
 
-}  // namespace testing_screens
+}  // namespace screens
