@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 
-#include "hostsim/host/AudioStream.h"
+#include "hostsim/host/HostBlock.h"
 
 namespace hostsim {
 namespace {
@@ -32,17 +32,6 @@ std::string Describe(int command, int channels, int rate, std::size_t count) {
 
 }  // namespace
 
-void* StressAudioRecord::AllocateAudio(int bytes) {
-    void* buffer = HostRecord::AllocateAudio(bytes);
-    if (buffer) sizes_[buffer] = bytes;
-    return buffer;
-}
-
-long long StressAudioRecord::SizeOf(const void* buffer) const {
-    auto it = sizes_.find(buffer);
-    return it == sizes_.end() ? -1 : it->second;
-}
-
 std::vector<float> StressAudio::Noise(int count, bool withNonFinite) {
     std::uniform_real_distribution<float> value(-0.5f, 0.5f);
     std::vector<float> samples(static_cast<std::size_t>(count));
@@ -59,9 +48,7 @@ std::vector<float> StressAudio::Noise(int count, bool withNonFinite) {
 std::vector<float> StressAudio::Send(int command, const Format& format,
                                      const std::vector<float>& input, bool start, bool end) {
     const int count = static_cast<int>(input.size());
-    float* block = record_.HostAllocateAudio(count);
-    if (count > 0) std::memcpy(block, input.data(), sizeof(float) * input.size());
-    PutBlock(record_, block, count, format.channels, format.rate, start, end);
+    const HostBlock block(record_, input.data(), count, {format.channels, format.rate, start, end});
 
     const auto before = std::chrono::steady_clock::now();
     const int result = record_.Send(command);
@@ -73,27 +60,16 @@ std::vector<float> StressAudio::Send(int command, const Format& format,
     record_.ClearCalls();  // the call log would grow with every block
 
     const std::string what = Describe(command, format.channels, format.rate, input.size());
-    const int answered = record_.audioItemCount;
-    float* back = record_.audioBuffer;
     if (result != 0 && result != 1) shared_.Fail(what + " answered " + std::to_string(result));
-    if (answered < 0) shared_.Fail(what + " claims " + std::to_string(answered) + " samples");
+    const std::string fault = block.ReturnFault();
+    if (!fault.empty()) shared_.Fail(what + ": " + fault);
+    if (!IsEqualizerCommand(command) &&
+        (!block.CameBackAsSent() ||
+         (count > 0 && std::memcmp(block.Sent(), input.data(), sizeof(float) * input.size()) != 0)))
+        shared_.Fail(what + ": an analyzer feed changed the host's block");
 
     std::vector<float> output;
-    if (back == block) {
-        if (answered > count) shared_.Fail(what + " claims more than the host's block holds");
-        if (!IsEqualizerCommand(command) &&
-            (answered != count ||
-             (count > 0 && std::memcmp(block, input.data(), sizeof(float) * input.size()) != 0)))
-            shared_.Fail(what + ": an analyzer feed changed the host's block");
-    } else if (back) {
-        const long long bytes = record_.SizeOf(back);
-        if (bytes < 0) shared_.Fail(what + " handed back a buffer the host never gave out");
-        if (bytes >= 0 && 4LL * answered > bytes)
-            shared_.Fail(what + " claims more than its own buffer holds");
-    } else if (answered != 0) {
-        shared_.Fail(what + " claims samples in no buffer");
-    }
-    if (back && answered > 0 && !shared_.failed.load()) output.assign(back, back + answered);
+    if (!shared_.failed.load()) output = block.Returned();
     // The equalizer silences what is not finite; the feeds hand the block
     // back as it came (checked above).
     if (IsEqualizerCommand(command) &&
@@ -104,14 +80,10 @@ std::vector<float> StressAudio::Send(int command, const Format& format,
     if (IsEqualizerCommand(command)) {
         const bool sameFormat = lastEqualizerFormat_.channels == format.channels &&
                                 lastEqualizerFormat_.rate == format.rate;
-        if (answered == 0 && !end && sameFormat) maxWaitMicros_ = std::max(maxWaitMicros_, micros);
+        if (record_.audioItemCount == 0 && !end && sameFormat)
+            maxWaitMicros_ = std::max(maxWaitMicros_, micros);
         lastEqualizerFormat_ = format;
     }
-
-    record_.Forget(back);
-    record_.HostFreeAudio(back);
-    record_.audioBuffer = nullptr;
-    record_.audioItemCount = 0;
     return output;
 }
 

@@ -3,7 +3,6 @@
 // final stream that is compared with a fresh instance.
 #pragma once
 
-#include <map>
 #include <random>
 #include <vector>
 
@@ -12,22 +11,9 @@
 
 namespace hostsim {
 
-// The audio thread's own record (same context as the UI's), which remembers
-// the size of every buffer it hands out.
-class StressAudioRecord : public HostRecord {
-public:
-    void* AllocateAudio(int bytes) override;
-    // Bytes of a buffer AllocateAudio handed out and nobody freed; -1 if none.
-    long long SizeOf(const void* buffer) const;
-    void Forget(const void* buffer) { sizes_.erase(buffer); }
-
-private:
-    std::map<const void*, long long> sizes_;
-};
-
 class StressAudio {
 public:
-    StressAudio(StressAudioRecord& record, StressShared& shared, unsigned seed)
+    StressAudio(HostRecord& record, StressShared& shared, unsigned seed)
         : record_(record), shared_(shared), random_(seed) {}
 
     // The thread's body: random blocks until the final phase, then the final
@@ -57,7 +43,7 @@ private:
     void RandomPhase();
     void FinalStream();
 
-    StressAudioRecord& record_;
+    HostRecord& record_;
     StressShared& shared_;
     std::mt19937 random_;
     Format lastEqualizerFormat_{0, 0};

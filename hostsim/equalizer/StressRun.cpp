@@ -117,7 +117,7 @@ StressReport RunStress(const StressOptions& options) {
     if (!ui.Frame(0) || !ui.Frame(1)) report.failure = "the add-on did not open both windows";
 
     // The audio thread's record: its own fields, the same instance.
-    StressAudioRecord audio;
+    HostRecord audio;
     audio.Attach(module.Processing());
     audio.instanceKind = kefo::kKindFull;
     audio.context = ui.context;

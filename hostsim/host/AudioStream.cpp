@@ -1,63 +1,38 @@
 #include "AudioStream.h"
 
+#include "HostBlock.h"
+
 #include <algorithm>
-#include <cstring>
 
 namespace hostsim {
 
-void PutBlock(HostRecord& record, float* block, int count, int channels, int sampleRate, bool start,
-              bool end) {
-    record.audioFormatA = channels;
-    record.audioFormatB = sampleRate;
-    record.audioStart = start;
-    record.audioEnd = end;
-    record.audioBuffer = block;
-    record.audioItemCount = count;
-}
-
 std::vector<float> SendBlock(HostRecord& record, const float* samples, int count,
                              const StreamFormat& format, bool start, bool end) {
-    float* block = record.HostAllocateAudio(count);
-    if (count > 0) std::memcpy(block, samples, sizeof(float) * static_cast<std::size_t>(count));
-    PutBlock(record, block, count, format.channels, format.sampleRate, start, end);
+    HostBlock block(record, samples, count, {format.channels, format.sampleRate, start, end});
     record.Send(format.command);
-
-    std::vector<float> returned;
-    if (record.audioBuffer && record.audioItemCount > 0)
-        returned.assign(record.audioBuffer, record.audioBuffer + record.audioItemCount);
-    record.HostFreeAudio(record.audioBuffer);
-    record.audioBuffer = nullptr;
-    record.audioItemCount = 0;
-    return returned;
+    return block.Returned();
 }
 
 bool StreamAudio(HostRecord& record, SamplePipe& pipe, const StreamFormat& format,
                  const BlockSizer& blockItems, StreamCounts& counts, std::string& error) {
     const std::int64_t frame = std::max(format.channels, 1);
     std::int64_t offset = 0;
-    bool ok = true;
     do {
         const std::int64_t wanted = std::max<std::int64_t>(
             blockItems(static_cast<int>(counts.calls)) / frame * frame, frame);
         const int count = static_cast<int>(std::min(wanted, pipe.samples - offset));
-        float* block = record.HostAllocateAudio(count);
-        if (!block || !pipe.read(block, count, error)) {
-            if (!block)
-                error =
-                    "the host could not allocate a block of " + std::to_string(count) + " samples";
-            record.HostFreeAudio(block);
+        HostBlock block(
+            record, nullptr, count,
+            {format.channels, format.sampleRate, offset == 0, offset + count >= pipe.samples});
+        if (!block.Sent()) {
+            error = "the host could not allocate a block of " + std::to_string(count) + " samples";
             return false;
         }
-        PutBlock(record, block, count, format.channels, format.sampleRate, offset == 0,
-                 offset + count >= pipe.samples);
+        if (!pipe.read(block.Sent(), count, error)) return false;
         record.Send(format.command);
 
         const int returned = record.audioBuffer ? std::max(record.audioItemCount, 0) : 0;
-        if (returned > 0) ok = pipe.write(record.audioBuffer, returned, error);
-        record.HostFreeAudio(record.audioBuffer);
-        record.audioBuffer = nullptr;
-        record.audioItemCount = 0;
-        if (!ok) return false;
+        if (returned > 0 && !pipe.write(record.audioBuffer, returned, error)) return false;
         ++counts.calls;
         counts.samplesOut += returned;
         counts.largestReturn = std::max(counts.largestReturn, returned);

@@ -50,11 +50,6 @@ struct StreamCounts {
 bool StreamAudio(HostRecord& record, SamplePipe& pipe, const StreamFormat& format,
                  const BlockSizer& blockItems, StreamCounts& counts, std::string& error);
 
-// Puts a host block into the record's audio fields, as an audio command
-// carries it.
-void PutBlock(HostRecord& record, float* block, int count, int channels, int sampleRate, bool start,
-              bool end);
-
 // Sends one block and returns what came back; the host frees it afterwards.
 std::vector<float> SendBlock(HostRecord& record, const float* samples, int count,
                              const StreamFormat& format, bool start, bool end);

@@ -70,7 +70,7 @@ HostRecord::~HostRecord() {
     for (auto it = RegisteredWindows().begin(); it != RegisteredWindows().end();) {
         it = it->second == this ? RegisteredWindows().erase(it) : std::next(it);
     }
-    for (void* buffer : audioBuffers_) std::free(buffer);
+    for (const auto& buffer : audioBuffers_) std::free(const_cast<void*>(buffer.first));
 }
 
 int HostRecord::Send(int commandCode) {
@@ -117,9 +117,15 @@ void HostRecord::PutPreset(const std::string& name, const std::vector<float>& ga
 }
 
 float* HostRecord::HostAllocateAudio(int items) {
-    void* buffer = std::calloc(items > 0 ? static_cast<std::size_t>(items) : 1, sizeof(float));
-    if (buffer) audioBuffers_.insert(buffer);
+    const std::size_t count = items > 0 ? static_cast<std::size_t>(items) : 1;
+    void* buffer = std::calloc(count, sizeof(float));
+    if (buffer) audioBuffers_[buffer] = static_cast<long long>(count * sizeof(float));
     return static_cast<float*>(buffer);
+}
+
+long long HostRecord::AudioBufferBytes(const void* buffer) const {
+    const auto found = audioBuffers_.find(buffer);
+    return found == audioBuffers_.end() ? -1 : found->second;
 }
 
 void HostRecord::HostFreeAudio(void* buffer) {
@@ -386,7 +392,7 @@ void* HostRecord::AllocateAudio(int bytes) {
     Record(22, "AllocateAudio", {Num(bytes)});
     if (script.failAllocateAudio || bytes <= 0) return nullptr;
     void* buffer = std::malloc(static_cast<std::size_t>(bytes));
-    if (buffer) audioBuffers_.insert(buffer);
+    if (buffer) audioBuffers_[buffer] = bytes;
     return buffer;
 }
 

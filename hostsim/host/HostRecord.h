@@ -92,6 +92,9 @@ public:
     HWND Frame(int index) const;
     // Audio buffers handed out and not yet freed.
     std::size_t OutstandingAudioBuffers() const { return audioBuffers_.size(); }
+    // Bytes of an audio buffer handed out and not yet freed; -1 for any
+    // other pointer.
+    long long AudioBufferBytes(const void* buffer) const;
     // FreeAudio calls on pointers the host never handed out (or freed twice);
     // the first kAudioFaultLimit of them.
     static constexpr std::size_t kAudioFaultLimit = 100;
@@ -182,7 +185,7 @@ private:
     std::map<std::string, std::vector<float>> presets_;
     std::vector<KEFO_PresetEntry> presetList_;  // what `presets` points at
     std::string hostTextBuffer_;
-    std::set<void*> audioBuffers_;
+    std::map<const void*, long long> audioBuffers_;  // outstanding, with their bytes
     std::vector<std::string> audioFaults_;
     HWND frames_[2] = {nullptr, nullptr};
 };

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "hostsim/host/HostBlock.h"
 #include "hostsim/validate/Validation.h"
 
 namespace hostsim {
@@ -52,34 +53,28 @@ public:
             const int items = stream.frames[b] * stream.channels;
             std::vector<float> sent(static_cast<std::size_t>(items));
             for (int i = 0; i < items; ++i) sent[i] = Sample(stream, in + i);
-            float* block = record_.HostAllocateAudio(items > 0 ? items : 1);
-            if (items > 0) std::memcpy(block, sent.data(), sent.size() * sizeof(float));
-            record_.audioFormatA = stream.channels;
-            record_.audioFormatB = stream.rate;
-            record_.audioStart = b == 0;
-            record_.audioEnd = b + 1 == stream.frames.size();
-            record_.audioBuffer = block;
-            record_.audioItemCount = items;
+            HostBlock block(record_, sent.data(), items,
+                            {stream.channels, stream.rate, b == 0, b + 1 == stream.frames.size()});
             record_.ClearCalls();
             const std::string what = format + ", block " + std::to_string(b + 1) + " of " +
                                      std::to_string(items / stream.channels) + " frames";
             const int result = run_.Send(record_, stream.command, what);
             Require(result == 0 || result == 1, what + ": answered " + std::to_string(result));
             handled = handled && result == 1;
-            const bool unchanged =
-                record_.audioBuffer == block && record_.audioItemCount == items &&
-                (items == 0 || std::memcmp(block, sent.data(), sent.size() * sizeof(float)) == 0);
+            const bool unchanged = block.CameBackAsSent() &&
+                                   (items == 0 || std::memcmp(block.Sent(), sent.data(),
+                                                              sent.size() * sizeof(float)) == 0);
             if (result == 0 || LooksOnly(stream.command))
                 Require(unchanged, what + (result == 0 ? ": answered 0 but changed the block"
                                                        : ": a look-only feed changed the block"));
-            CheckReturned(what, block, items, stream.channels);
-            for (int i = 0; i < record_.audioItemCount; ++i)
-                nonFiniteOut += !std::isfinite(record_.audioBuffer[i]);
+            const std::string fault = block.ReturnFault();
+            Require(fault.empty(), what + ": " + fault);
+            const int count = record_.audioItemCount;
+            Require(count % stream.channels == 0,
+                    what + ": gave back " + std::to_string(count) + " samples, not whole frames");
+            for (float sample : block.Returned()) nonFiniteOut += !std::isfinite(sample);
             in += items;
-            out += record_.audioItemCount;
-            record_.HostFreeAudio(record_.audioBuffer);
-            record_.audioBuffer = nullptr;
-            record_.audioItemCount = 0;
+            out += count;
         }
         const long long nonFiniteIn = static_cast<long long>(stream.bad.size());
         Require(nonFiniteOut <= nonFiniteIn, format + ": " + std::to_string(nonFiniteOut) +
@@ -108,26 +103,6 @@ private:
     }
 
     // What comes back fits the buffer it comes back in, in whole frames.
-    void CheckReturned(const std::string& what, float* block, int items, int channels) {
-        const int count = record_.audioItemCount;
-        Require(count >= 0, what + ": gave back " + std::to_string(count) + " samples");
-        Require(count % channels == 0,
-                what + ": gave back " + std::to_string(count) + " samples, not whole frames");
-        if (record_.audioBuffer == block) {
-            Require(count <= items, what + ": claims " + std::to_string(count) +
-                                        " samples in the host's block of " + std::to_string(items));
-            return;
-        }
-        if (count == 0) return;
-        Require(record_.audioBuffer != nullptr, what + ": gave back samples without a buffer");
-        const auto allocations = record_.CallsTo("AllocateAudio");
-        Require(!allocations.empty(), what + ": gave back a buffer nobody allocated");
-        const long long bytes = std::stoll(allocations.back().args[0]);
-        Require(4LL * count <= bytes, what + ": claims " + std::to_string(count) +
-                                          " samples in its buffer of " + std::to_string(bytes) +
-                                          " bytes");
-    }
-
     ValidationRun& run_;
     HostRecord& record_;
 };

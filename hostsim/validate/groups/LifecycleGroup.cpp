@@ -4,6 +4,7 @@
 // other command answers 0 or 1; no host buffer is left behind. Then the
 // careless host's random calls on every kind, served or not.
 #include "hostsim/validate/CarelessHost.h"
+#include "hostsim/host/HostBlock.h"
 #include "hostsim/validate/Validation.h"
 
 namespace hostsim {
@@ -49,15 +50,10 @@ void CommandsAfterDestroy(ValidationRun& run, HostRecord& record, const std::str
         record.settingsCount = static_cast<int>(settings.size());
         record.menuItemId = kefo::kFirstMenuItemId;
         record.frameIndex = 0;
-        record.audioFormatA = 2;
-        record.audioFormatB = 44100;
-        record.audioItemCount = 2 * 44100;
-        record.audioBuffer = record.HostAllocateAudio(record.audioItemCount);
+        const HostBlock block(record, nullptr, 2 * 44100, {2, 44100, false, false});
         const std::string what =
             "command " + std::to_string(command) + " after Destroy (" + kind + ")";
         RequireZeroOrOne(run.Send(record, command, what), what);
-        record.HostFreeAudio(record.audioBuffer);
-        record.audioBuffer = nullptr;
         record.settings = nullptr;
         record.settingsCount = 0;
     }
