@@ -1,4 +1,4 @@
-# kefo_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label...])
+# kefo_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label...] [LOCK resource])
 #
 # Builds one GoogleTest executable and registers its cases with CTest in the
 # same step, so nothing is built without being run. Discovery happens when the
@@ -23,7 +23,7 @@ endif()
 enable_testing()
 
 function(kefo_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
   set(labels ${ARG_LABELS})
@@ -37,6 +37,11 @@ function(kefo_add_test name)
   set(properties TIMEOUT 900)
   if(labels)
     list(APPEND properties LABELS "${labels}")
+  endif()
+  # Tests that share something outside their process (the prefix's registry,
+  # fixed temporary folders) never run at the same time under ctest -j.
+  if(ARG_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

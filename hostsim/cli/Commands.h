@@ -1,6 +1,7 @@
 // The console program's subcommands; each returns the process exit status.
 #pragma once
 
+#include <cerrno>
 #include <cwchar>
 
 namespace hostsim {
@@ -13,10 +14,12 @@ int RunValidateCommand(int argc, wchar_t** argv);
 
 // An option's whole number: digits only, at most limit.
 inline bool ParseNumber(const wchar_t* text, unsigned long long limit, unsigned long long& value) {
-    wchar_t* end = nullptr;
-    if (!text || !*text || *text == L'-') return false;
-    value = std::wcstoull(text, &end, 10);
-    return *end == L'\0' && value <= limit;
+    if (!text || !*text) return false;
+    for (const wchar_t* c = text; *c; ++c)
+        if (*c < L'0' || *c > L'9') return false;
+    errno = 0;
+    value = std::wcstoull(text, nullptr, 10);
+    return errno == 0 && value <= limit;
 }
 
 }  // namespace hostsim

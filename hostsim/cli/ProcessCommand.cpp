@@ -61,15 +61,6 @@ bool CheckGains(const std::vector<float>& gains, std::string& error) {
     return true;
 }
 
-bool ParseSeed(const std::string& text, unsigned& seed) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
-    if (errno || value > 0xFFFFFFFFull) return false;
-    seed = static_cast<unsigned>(value);
-    return true;
-}
-
 bool ParseGains(const std::string& text, std::vector<float>& gains) {
     std::vector<float> values;
     std::stringstream stream(text);
@@ -211,9 +202,11 @@ int RunProcessCommand(int argc, wchar_t** argv) {
                 return Fail("--block needs N or MIN-MAX sample frames (1 to 1048576)");
         } else if (arg == "--seed") {
             if (!value(text)) return Fail("--seed needs a number");
-            if (!ParseSeed(text, blocks.seed))
+            unsigned long long seed = 0;
+            if (!ParseNumber(Widen(text).c_str(), 0xFFFFFFFFu, seed))
                 return Fail("--seed needs a whole number from 0 to 4294967295, not \"" + text +
                             "\"");
+            blocks.seed = static_cast<unsigned>(seed);
         } else if (arg.rfind("--", 0) == 0) {
             return Fail("unknown option " + arg + "\n" + kUsage);
         } else {

@@ -43,7 +43,7 @@ int RunValidateCommand(int argc, wchar_t** argv) {
             options.worker = options.worker || option == L"--worker";
             options.measureResources = options.measureResources && option != L"--no-resources";
             continue;
-        } else if (option == L"--first-group" && ParseNumber(value, kGroupCount, number)) {
+        } else if (option == L"--first-group" && ParseNumber(value, kResourcesGroup, number)) {
             options.firstGroup = static_cast<int>(number);
         } else if (option == L"--progress" && value) {
             options.progressName = value;
@@ -66,7 +66,7 @@ int RunValidateCommand(int argc, wchar_t** argv) {
     wchar_t full[MAX_PATH] = L"";
     if (GetFullPathNameW(options.addOnPath.c_str(), MAX_PATH, full, nullptr))
         options.addOnPath = full;
-    return options.worker ? RunValidationWorker(options) : RunValidation(options);
+    return options.worker ? RunValidationWorker(options) : RunValidationSupervisor(options);
 }
 
 }  // namespace hostsim

@@ -43,12 +43,6 @@ bool IsEqualizerAddOn(const AddOnModule& module, std::string& error) {
     return false;
 }
 
-std::string Hex(int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-    return text;
-}
-
 }  // namespace
 
 std::wstring ResolveAddOnPath(const std::wstring& given) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "hostsim/host/HostBlock.h"
+#include "hostsim/system/Text.h"
 
 namespace hostsim {
 namespace {
@@ -20,14 +21,8 @@ bool IsEqualizerCommand(int command) {
 }
 
 std::string Describe(int command, int channels, int rate, std::size_t count) {
-    return "command 0x" +
-           [&] {
-               char hex[16];
-               std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(command));
-               return std::string(hex);
-           }() +
-           " with " + std::to_string(count) + " samples, " + std::to_string(channels) +
-           " channel(s) at " + std::to_string(rate) + " Hz";
+    return "command " + Hex(command) + " with " + std::to_string(count) + " samples, " +
+           std::to_string(channels) + " channel(s) at " + std::to_string(rate) + " Hz";
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 namespace hostsim {
 
-HostBlock::HostBlock(HostRecord& record, const float* samples, int count,
-                     const BlockFormat& format, bool withBuffer)
+HostBlock::HostBlock(HostRecord& record, const float* samples, int count, const BlockFormat& format,
+                     bool withBuffer)
     : record_(record), count_(count) {
     if (withBuffer) sent_ = record.HostAllocateAudio(count);
     if (sent_ && samples && count > 0)
@@ -38,9 +38,9 @@ std::string HostBlock::ReturnFault() const {
     const int count = record_.audioItemCount;
     if (count < 0) return "gave back " + std::to_string(count) + " samples";
     if (record_.audioBuffer == sent_ && sent_)
-        return count <= count_ ? "" : "claims " + std::to_string(count) +
-                                          " samples in the host's block of " +
-                                          std::to_string(count_);
+        return count <= count_ ? ""
+                               : "claims " + std::to_string(count) +
+                                     " samples in the host's block of " + std::to_string(count_);
     if (count == 0) return "";
     if (!record_.audioBuffer) return "gave back samples without a buffer";
     const long long bytes = record_.AudioBufferBytes(record_.audioBuffer);

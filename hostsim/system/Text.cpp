@@ -1,5 +1,7 @@
 #include "Text.h"
 
+#include <cstdio>
+
 namespace hostsim {
 
 std::string SystemErrorText(DWORD code) {
@@ -30,6 +32,12 @@ std::wstring Widen(const std::string& text) {
     std::wstring out(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
+}
+
+std::string Hex(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    return text;
 }
 
 }  // namespace hostsim

@@ -14,4 +14,7 @@ std::string SystemErrorText(DWORD code);
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
 
+// A command code or flag word as "0x20000".
+std::string Hex(int value);
+
 }  // namespace hostsim

@@ -145,16 +145,31 @@ void StreamOnce(ValidationRun& run, HostRecord& record, int channels, int rate);
 // The exit code of a worker that ended itself over a hung call.
 constexpr DWORD kWorkerEndedByHang = 0x4B48414E;
 
-// The groups in the order they run, then "resources" (index kGroupCount),
-// which compares the counts taken around the others.
-constexpr int kGroupCount = 6;
+// A group of checks: its name, its check (which returns the detail printed
+// after PASS) and when it is skipped without running.
+struct ValidationGroup {
+    const char* name;
+    std::string (*check)(ValidationRun&);
+    bool needsDisplay;   // skipped where no window can be opened
+    bool fullLevelOnly;  // skipped at the quick level
+};
+
+// The groups in the order they run, then "resources" (kResourcesGroup),
+// which compares the counts taken around them.
+inline constexpr ValidationGroup kGroups[] = {
+    {"identity", &CheckIdentity, false, false}, {"lifecycle", &CheckLifecycle, false, false},
+    {"audio", &CheckAudio, false, false},       {"settings", &CheckSettings, false, false},
+    {"windows", &CheckWindows, true, false},    {"threads", &CheckThreads, true, true},
+};
+constexpr int kResourcesGroup = static_cast<int>(sizeof kGroups / sizeof kGroups[0]);
+// The name of group index, "resources" for kResourcesGroup.
 const char* GroupName(int index);
 
 // Runs every group in a worker process and prints a line per group and the
 // summary; a worker that ends early (the add-on ended the process) has the
 // group under way failed with the call named, and a new worker goes on with
 // the next group. Returns the process exit status.
-int RunValidation(const ValidateOptions& options);
+int RunValidationSupervisor(const ValidateOptions& options);
 // The worker: runs the groups from options.firstGroup, prints their lines
 // and the resources line, and ends its own process.
 int RunValidationWorker(const ValidateOptions& options);

@@ -23,7 +23,7 @@ struct Tally {
         std::fflush(stdout);
         Count(status);
         next = group + 1;
-        resourcesReported = resourcesReported || group == kGroupCount;
+        resourcesReported = resourcesReported || group == kResourcesGroup;
     }
     void Count(const std::string& status) {
         (status == "PASS" ? passed : status == "SKIP" ? skipped : failed)++;
@@ -31,7 +31,7 @@ struct Tally {
 };
 
 int GroupIndex(const std::string& name) {
-    for (int group = 0; group <= kGroupCount; ++group)
+    for (int group = 0; group <= kResourcesGroup; ++group)
         if (name == GroupName(group)) return group;
     return -1;
 }
@@ -48,7 +48,7 @@ void TakeLine(const std::string& line, Tally& tally) {
         return;
     }
     // After a warm-up the add-on ended, the resources were reported then.
-    if (group == kGroupCount && tally.resourcesReported) {
+    if (group == kResourcesGroup && tally.resourcesReported) {
         tally.next = group + 1;
         return;
     }
@@ -70,7 +70,7 @@ std::wstring WorkerCommand(const ValidateOptions& options, int first, bool measu
 
 }  // namespace
 
-int RunValidation(const ValidateOptions& options) {
+int RunValidationSupervisor(const ValidateOptions& options) {
     std::printf("validate %s (level %s, seed %u)\n", Narrow(options.addOnPath).c_str(),
                 options.full ? "full" : "quick", options.seed);
     std::fflush(stdout);
@@ -80,9 +80,9 @@ int RunValidation(const ValidateOptions& options) {
     Tally tally;
     bool measure = true;
     std::string unmeasured;  // why the resources are not judged, once a worker ended early
-    while (tally.next <= kGroupCount) {
-        if (!measure && tally.next == kGroupCount) {
-            if (!tally.resourcesReported) tally.Report(kGroupCount, "SKIP", unmeasured);
+    while (tally.next <= kResourcesGroup) {
+        if (!measure && tally.next == kResourcesGroup) {
+            if (!tally.resourcesReported) tally.Report(kResourcesGroup, "SKIP", unmeasured);
             break;
         }
         board.SetGroup("");
@@ -91,11 +91,11 @@ int RunValidation(const ValidateOptions& options) {
         if (!RunChildProcess(
                 WorkerCommand(options, tally.next, measure, boardName), [](HANDLE) {},
                 [&](const std::string& line) { TakeLine(line, tally); }, exitCode)) {
-            for (int group = tally.next; group <= kGroupCount; ++group)
+            for (int group = tally.next; group <= kResourcesGroup; ++group)
                 tally.Report(group, "FAIL", "hostsim could not start its worker process");
             break;
         }
-        if (tally.next > kGroupCount || (!measure && tally.next == kGroupCount)) continue;
+        if (tally.next > kResourcesGroup || (!measure && tally.next == kResourcesGroup)) continue;
 
         // The worker ended early: over a hung call (the board says which, and
         // for how long), or the add-on ended it.
@@ -112,7 +112,7 @@ int RunValidation(const ValidateOptions& options) {
         const std::string group = board.Group();
         if (group == "warm-up") {
             const int next = tally.next;
-            tally.Report(kGroupCount, "FAIL", "in the warm-up, " + why);
+            tally.Report(kResourcesGroup, "FAIL", "in the warm-up, " + why);
             tally.next = next;
             continue;
         }

@@ -54,6 +54,15 @@ Outcome RunGroup(ValidationRun& run, std::string (*check)(ValidationRun&)) {
     return job.outcome;
 }
 
+// A group runs unless the table skips it here.
+Outcome RunGroup(ValidationRun& run, const ValidationGroup& group) {
+    if (group.fullLevelOnly && !run.Options().full)
+        return {Status::kSkip, "full level only (--level full)"};
+    if (group.needsDisplay && !run.HasDisplay())
+        return {Status::kSkip, "no display: a window could not be opened"};
+    return RunGroup(run, group.check);
+}
+
 const char* StatusText(Status status) {
     return status == Status::kPass ? "PASS" : status == Status::kSkip ? "SKIP" : "FAIL";
 }
@@ -87,9 +96,8 @@ void WarmUp(ValidationRun& run) {
 }
 
 const char* GroupName(int index) {
-    static const char* const ordered[] = {"identity", "lifecycle", "audio",    "settings",
-                                          "windows",  "threads",   "resources"};
-    return index >= 0 && index <= kGroupCount ? ordered[index] : "";
+    if (index == kResourcesGroup) return "resources";
+    return index >= 0 && index < kResourcesGroup ? kGroups[index].name : "";
 }
 
 int RunValidationWorker(const ValidateOptions& options) {
@@ -101,13 +109,11 @@ int RunValidationWorker(const ValidateOptions& options) {
         std::fflush(stdout);
         failed = failed || outcome.status == Status::kFail;
     };
-    std::string (*const checks[kGroupCount])(ValidationRun&) = {
-        &CheckIdentity, &CheckLifecycle, &CheckAudio, &CheckSettings, &CheckWindows, &CheckThreads};
 
     int first = options.firstGroup;
     if (first == 0) {
         run.SetGroup(GroupName(0));
-        report(0, RunGroup(run, &CheckIdentity));
+        report(0, RunGroup(run, kGroups[0]));
         first = 1;
     } else {
         // The later groups need the add-on's answer to the information query.
@@ -116,8 +122,9 @@ int RunValidationWorker(const ValidateOptions& options) {
     }
     if (!run.LoadModule()) {
         const std::string why = "the DLL could not be loaded, or has no KEFO_Processing";
-        for (int group = first; group < kGroupCount; ++group) report(group, {Status::kFail, why});
-        report(kGroupCount, {Status::kSkip, why});
+        for (int group = first; group < kResourcesGroup; ++group)
+            report(group, {Status::kFail, why});
+        report(kResourcesGroup, {Status::kSkip, why});
     } else {
         Outcome warmUp{Status::kPass, ""};
         if (options.measureResources) {
@@ -127,28 +134,29 @@ int RunValidationWorker(const ValidateOptions& options) {
         const ResourceCounts before = MeasureResources();
         std::string byGroup;  // where the counts grew, to name a leak's group
         ResourceCounts last = before;
-        for (int group = first; group < kGroupCount; ++group) {
+        for (int group = first; group < kResourcesGroup; ++group) {
             run.SetGroup(GroupName(group));
-            const Outcome outcome = RunGroup(run, checks[group]);
+            const Outcome outcome = RunGroup(run, kGroups[group]);
             report(group, outcome);
             const ResourceCounts now = MeasureResources();
             const std::string growth = DescribeGrowth(last, now);
             if (!growth.empty()) byGroup += std::string("; ") + GroupName(group) + ": " + growth;
             last = now;
         }
-        run.SetGroup(GroupName(kGroupCount));
+        run.SetGroup(GroupName(kResourcesGroup));
         const ResourceCounts after = MeasureResources();
         if (!options.measureResources) {
             // The supervisor reports why the resources are not judged.
         } else if (warmUp.status == Status::kFail) {
-            report(kGroupCount, {Status::kSkip, "the warm-up failed: " + warmUp.detail});
+            report(kResourcesGroup, {Status::kSkip, "the warm-up failed: " + warmUp.detail});
         } else {
             const std::string growth = ResourceGrowthBeyondAllowance(before, after);
-            report(kGroupCount, {growth.empty() ? Status::kPass : Status::kFail,
-                                 (growth.empty() ? DescribeResources(before) + " before, " +
-                                                       DescribeResources(after) + " after"
-                                                 : growth + " (" + DescribeResourceAllowance()) +
-                                     byGroup + (growth.empty() ? "" : ")")});
+            report(kResourcesGroup,
+                   {growth.empty() ? Status::kPass : Status::kFail,
+                    (growth.empty() ? DescribeResources(before) + " before, " +
+                                          DescribeResources(after) + " after"
+                                    : growth + " (" + DescribeResourceAllowance()) +
+                        byGroup + (growth.empty() ? "" : ")")});
         }
     }
     // A thread ended in the middle of foreign code may hold locks the

@@ -12,6 +12,7 @@
 #include "installer/InstallerText.h"
 #include "WizardPages.h"
 #include "installer/resource.h"
+#include "support/DialogGuard.h"
 
 namespace kefo {
 namespace {
@@ -64,7 +65,7 @@ INT_PTR OnNotify(HWND page, const NMHDR& header) {
 }  // namespace
 
 INT_PTR CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
+    return GuardDialogMessage([&]() -> INT_PTR {
         switch (message) {
             case WM_INITDIALOG:
                 g_state = Installation::kWaiting;
@@ -78,9 +79,7 @@ INT_PTR CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             case WM_NOTIFY: return OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
             default: return FALSE;
         }
-    } catch (...) {
-        return FALSE;  // the dialog manager's default
-    }
+    });
 }
 
 InstallationStep SetInstallationStep(InstallationStep step) noexcept {

@@ -17,6 +17,7 @@
 #include "WizardPages.h"
 #include "installer/resource.h"
 #include "support/BoundedText.h"
+#include "support/DialogGuard.h"
 
 namespace kefo {
 namespace {
@@ -159,15 +160,13 @@ std::wstring VersionText(const AddOnRecord& record) {
 }
 
 INT_PTR CALLBACK SelectPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
-    try {
+    return GuardDialogMessage([&]() -> INT_PTR {
         switch (message) {
             case WM_INITDIALOG: return OnInitDialog(page);
             case WM_NOTIFY: return OnNotify(page, *reinterpret_cast<NMHDR*>(lParam));
             default: return FALSE;
         }
-    } catch (...) {
-        return FALSE;  // the dialog manager's default
-    }
+    });
 }
 
 }  // namespace kefo

@@ -9,6 +9,7 @@
 #include "WizardPages.h"
 #include "installer/resource.h"
 #include "support/UniqueHandle.h"
+#include "support/DialogGuard.h"
 
 namespace kefo {
 namespace {
@@ -76,11 +77,7 @@ INT_PTR HandleMessage(HWND page, UINT message, LPARAM lParam) {
 }  // namespace
 
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
-    try {
-        return HandleMessage(page, message, lParam);
-    } catch (...) {
-        return FALSE;  // the dialog manager's default
-    }
+    return GuardDialogMessage([&] { return HandleMessage(page, message, lParam); });
 }
 
 StartupStep SetStartupStep(StartupStep step) noexcept {

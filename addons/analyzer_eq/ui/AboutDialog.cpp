@@ -4,6 +4,7 @@
 #include "framework/AOBuildYear.h"
 #include "addons/analyzer_eq/resource.h"
 #include "support/CallSiteMarker.h"
+#include "support/DialogGuard.h"
 
 namespace kefo {
 namespace {
@@ -43,11 +44,8 @@ INT_PTR OnInitDialog(HWND dialog, KEFO_Params* record) {
     return TRUE;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam) {
     switch (message) {
-        case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<KEFO_Params*>(lParam));
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
                 EndDialog(dialog, LOWORD(wParam));
@@ -62,6 +60,16 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             return FALSE;
         default: return FALSE;
     }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return GuardDialogMessage([&]() -> INT_PTR {
+        if (message == WM_INITDIALOG)
+            return OnInitDialog(dialog, reinterpret_cast<KEFO_Params*>(lParam));
+        return HandleMessage(dialog, message, wParam);
+    });
 }
 
 int OnAbout(KEFO_Params* record) {

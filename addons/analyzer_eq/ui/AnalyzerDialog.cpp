@@ -10,6 +10,7 @@
 #include "dsp/display/WindowPlacement.h"
 #include "addons/analyzer_eq/resource.h"
 #include "support/CallSiteMarker.h"
+#include "support/DialogGuard.h"
 
 namespace kefo {
 namespace {
@@ -122,12 +123,7 @@ INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 INT_PTR CALLBACK AnalyzerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    // No exception may travel back into the system's message dispatch.
-    try {
-        return Dispatch(dialog, message, wParam, lParam);
-    } catch (...) {
-        return FALSE;
-    }
+    return GuardDialogMessage([&] { return Dispatch(dialog, message, wParam, lParam); });
 }
 
 int OnPeaksBox(KEFO_Params* record) {

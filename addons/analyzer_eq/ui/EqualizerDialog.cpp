@@ -7,6 +7,7 @@
 
 #include "EqualizerWindow.h"
 #include "support/CallSiteMarker.h"
+#include "support/DialogGuard.h"
 
 namespace kefo {
 namespace {
@@ -197,13 +198,8 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-// Nothing thrown below may unwind into the system's dialog code.
 INT_PTR CALLBACK EqualizerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return HandleMessage(dialog, message, wParam, lParam);
-    } catch (...) {
-        return FALSE;
-    }
+    return GuardDialogMessage([&] { return HandleMessage(dialog, message, wParam, lParam); });
 }
 
 }  // namespace kefo

@@ -3,6 +3,7 @@
 #include "EqualizerWindow.h"
 #include "dsp/text/CUtils.h"
 #include "support/CallSiteMarker.h"
+#include "support/DialogGuard.h"
 
 namespace kefo {
 namespace {
@@ -78,11 +79,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR CALLBACK PresetNameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return HandleMessage(dialog, message, wParam, lParam);
-    } catch (...) {
-        return FALSE;
-    }
+    return GuardDialogMessage([&] { return HandleMessage(dialog, message, wParam, lParam); });
 }
 
 }  // namespace

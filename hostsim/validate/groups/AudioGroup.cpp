@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "hostsim/host/HostBlock.h"
+#include "hostsim/system/Text.h"
 #include "hostsim/validate/Validation.h"
 
 namespace hostsim {
@@ -23,12 +24,6 @@ constexpr int kLargestFrames = 65536;  // the largest block a host sends
 
 bool LooksOnly(int command) {
     return command == kefo::kCmdAnalyzeFeedA || command == kefo::kCmdAnalyzeFeedB;
-}
-
-std::string Hex(int command) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(command));
-    return text;
 }
 
 struct Stream {

@@ -29,10 +29,8 @@ std::string LineStarting(const std::string& text, const std::string& key) {
 }  // namespace
 
 std::string CheckThreads(ValidationRun& run) {
-    if (!run.Options().full) throw GroupSkipped("full level only (--level full)");
     if (run.info.addOnKind != kefo::kAnalyzerEqKind)
         throw GroupSkipped("the stress run knows the windows of the analyzer/equalizer kind only");
-    if (!run.HasDisplay()) throw GroupSkipped("no display: the stress run opens windows");
     const ValidateOptions& options = run.Options();
     const std::wstring command =
         L"\"" + ThisProgram() + L"\" stress --seconds " + std::to_wstring(options.seconds) +

@@ -80,7 +80,6 @@ int ExerciseWindows(ValidationRun& run, HostRecord& record, const std::string& k
 }
 
 std::string CheckWindows(ValidationRun& run) {
-    if (!run.HasDisplay()) throw GroupSkipped("no display: a window could not be opened");
     int windows = 0, items = 0;
     for (int kind : run.ServedKinds()) {
         if (kind == kefo::kKindHeadless) continue;
