@@ -2,6 +2,7 @@
 // streaming filter.
 #include "dsp/CGraphicEqFIR.h"
 
+#include "dsp/AudioFormat.h"
 #include "support/CallSiteMarker.h"
 
 #include <cmath>
@@ -120,8 +121,7 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     FreeBuffers();
     channels_ = bandCount_ = transformLength_ = frameLength_ = blockLength_ = 0;
     tailLength_ = halfKernelSpan_ = halfKernel_ = latency_ = 0;
-    if (config.channels != 1 && config.channels != 2) return false;
-    if (config.sampleRate <= 0) return false;
+    if (!IsSupportedFormat(config.channels, config.sampleRate)) return false;
     if (config.bandCount < 1 || config.bandCentres == nullptr) return false;
 
     const std::int64_t n = TransformLengthFor(config);

@@ -41,7 +41,7 @@ namespace kefo {
 
 // Configuration of CGraphicEqFIR::Init.
 struct GraphicEqConfig {
-    std::int32_t sampleRate;     // Hz, above 0
+    std::int32_t sampleRate;     // Hz, 1 to kMaxSampleRate (AudioFormat.h)
     std::int32_t channels;       // 1, or 2 with samples interleaved left, right
     std::int32_t bandCount;      // number of bands, at least 1
     const double* bandCentres;   // bandCount centres in Hz, strictly increasing;
@@ -61,9 +61,8 @@ public:
     // the transforms' instruction set (FftFastestIsa, kept until the next
     // Init) and makes the response flat with an empty accumulator. Returns
     // false, leaving the object not initialised and holding no buffers, when
-    // the configuration is refused (channels other than 1 or 2, a rate of 0
-    // or below, no bands) or when the sizes cannot be allocated. The enabled
-    // flag is kept.
+    // the configuration is refused (a format IsSupportedFormat refuses, no
+    // bands) or when the sizes cannot be allocated. The enabled flag is kept.
     bool Init(const GraphicEqConfig& config) noexcept;
 
     // Designs the response from bandCount gains in dB. Gains of -48 dB or

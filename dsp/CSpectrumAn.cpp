@@ -1,6 +1,7 @@
 // CSpectrumAn: Hann-windowed transform of a frame and band accumulation.
 #include "dsp/CSpectrumAn.h"
 
+#include "dsp/AudioFormat.h"
 #include "support/CallSiteMarker.h"
 
 #include <cmath>
@@ -68,8 +69,7 @@ bool CSpectrumAn::Init(const SpectrumAnConfig& config) noexcept {
     initialized_ = 0;
     FreeBuffers();
     channels_ = bandCount_ = transformLength_ = frameLength_ = spectrumLength_ = 0;
-    if (config.channels != 1 && config.channels != 2) return false;
-    if (config.sampleRate <= 0) return false;
+    if (!IsSupportedFormat(config.channels, config.sampleRate)) return false;
     if (config.bandCount < 1 || config.bandEdges == nullptr) return false;
 
     const std::int64_t n = FrameLengthFor(config);

@@ -35,7 +35,7 @@ namespace kefo {
 
 // Configuration of CSpectrumAn::Init.
 struct SpectrumAnConfig {
-    std::int32_t sampleRate;     // Hz, above 0
+    std::int32_t sampleRate;     // Hz, 1 to kMaxSampleRate (AudioFormat.h)
     std::int32_t channels;       // 1, or 2 interleaved left, right
     std::int32_t bandCount;      // number of bands, at least 1
     const double* bandEdges;     // bandCount upper edges in Hz, increasing, first
@@ -62,8 +62,8 @@ public:
     // (FftFastestIsa, kept until the next Init), allocates the buffers and
     // fills the window.
     // Returns false, leaving the object not initialised and holding no
-    // buffers, when the configuration is refused (channels other than 1 or 2,
-    // a rate of 0 or below, no bands) or the sizes cannot be allocated.
+    // buffers, when the configuration is refused (a format IsSupportedFormat
+    // refuses, no bands) or the sizes cannot be allocated.
     bool Init(const SpectrumAnConfig& config) noexcept;
 
     // Measures exactly GetFrameLength() interleaved samples into bandCount

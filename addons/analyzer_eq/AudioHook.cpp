@@ -13,21 +13,17 @@
 #include <cstring>
 
 #include "AnalyzerEq.h"
+#include "dsp/AudioFormat.h"
 #include "support/CallSiteMarker.h"
 
 namespace kefo {
 namespace {
 
-constexpr int kMaxSampleRate = 1000000;
-
 // A block the add-on can work on. Anything else passes through untouched
 // and changes no DSP state.
 bool IsUsableBlock(const KEFO_Params* record) {
-    const int channels = record->audioFormatA;
-    const int rate = record->audioFormatB;
     const int count = record->audioItemCount;
-    if (channels != 1 && channels != 2) return false;
-    if (rate <= 0 || rate > kMaxSampleRate) return false;
+    if (!IsSupportedFormat(record->audioFormatA, record->audioFormatB)) return false;
     if (count < 0 || (count > 0 && !record->audioBuffer)) return false;
     return true;
 }
