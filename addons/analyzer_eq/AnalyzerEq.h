@@ -100,7 +100,6 @@ void TakeAnalyzerResults(KEFO_Params* record);
 
 // --- audio thread ---------------------------------------------------------
 void PrepareAnalyzer(KEFO_Params* record, int channels, int rate);
-void PrepareEqualizer(KEFO_Params* record, int channels, int rate);
 int FeedAnalyzer(KEFO_Params* record);
 int EqualizeBlock(KEFO_Params* record);
 
