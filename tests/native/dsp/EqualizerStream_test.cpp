@@ -1,6 +1,7 @@
-// The equalizer as a host streams through it: calls of any size give back
-// exactly what one filter gives for the whole signal with its delay dropped,
-// bit for bit; a refused format changes nothing, a new one restarts.
+// The equalizer as a host streams through it: calls of any size, or one call
+// for the whole stream, give back exactly what one filter gives for the whole
+// signal with its delay dropped, bit for bit; a refused format changes
+// nothing, a new one restarts.
 #include "dsp/EqualizerStream.h"
 
 #include <gtest/gtest.h>
@@ -89,11 +90,13 @@ TEST(EqualizerStream, CallsOfAnySizeEqualFilteringInOnePiece) {
     }
 }
 
-TEST(EqualizerStream, ARefusedFormatChangesNothingAndANewOneRestarts) {
+TEST(EqualizerStream, OneCallComesBackWholeARefusedFormatChangesNothingANewOneRestarts) {
     EqualizerStream stream(Constants());
     stream.SetGains(kGains);
     const std::vector<float> input = Noise(6000, 4);
     ASSERT_TRUE(stream.Prepare(1, 44100));
+    // A stream of one call comes back whole, and its end restarts the stream.
+    EXPECT_EQ(Call(stream, input.data(), 6000, true, true), FilterInOnePiece(input, 1, 44100));
     std::vector<float> output = Call(stream, input.data(), 3000, true, false);
     EXPECT_EQ(output.size(), 2048u - 1023u);
     for (int rate : {0, -8000, kefo::kMaxSampleRate + 1})
