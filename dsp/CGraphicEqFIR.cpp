@@ -2,6 +2,7 @@
 // streaming filter.
 #include "dsp/CGraphicEqFIR.h"
 
+#include "dsp/AudioFormat.h"
 #include "support/CallSiteMarker.h"
 
 #include <cmath>
@@ -88,7 +89,8 @@ CGraphicEqFIR::CGraphicEqFIR()
       binSpacing_(0.0),
       centres_(nullptr),
       responseView_(nullptr),
-      fft_{nullptr, nullptr} {
+      fft_{nullptr, nullptr},
+      isa_(FftIsa::Sse2) {
     KEFO_MARK_FILL();
 }
 
@@ -119,8 +121,7 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     FreeBuffers();
     channels_ = bandCount_ = transformLength_ = frameLength_ = blockLength_ = 0;
     tailLength_ = halfKernelSpan_ = halfKernel_ = latency_ = 0;
-    if (config.channels != 1 && config.channels != 2) return false;
-    if (config.sampleRate <= 0) return false;
+    if (!IsSupportedFormat(config.channels, config.sampleRate)) return false;
     if (config.bandCount < 1 || config.bandCentres == nullptr) return false;
 
     const std::int64_t n = TransformLengthFor(config);
@@ -167,6 +168,7 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     fft_ = FftWorkArea{fftInts_.Get(), fftTables_.Get()};
     fft_.intTable[0] = 0;
     fft_.intTable[1] = 0;
+    isa_ = FftFastestIsa();
 
     BuildFlatResponse();
 
@@ -191,7 +193,7 @@ void CGraphicEqFIR::BuildFlatResponse() noexcept {
     double* s = spectrum_.Get();
     std::memset(s, 0, sizeof(double) * (n + 2));
     s[halfKernel_ - 1] = 1.0;
-    RealFft(n, 1, s, fft_);
+    RealFft(isa_, n, 1, s, fft_);
     s[n] = s[1];
     s[1] = 0.0;
     s[n + 1] = 0.0;
@@ -268,13 +270,13 @@ void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept
     // centred on Q - 1. Going down from the outermost tap, every h[m] is read
     // before its slot is written.
     s[1] = s[n];
-    RealFft(n, -1, s, fft_);
+    RealFft(isa_, n, -1, s, fft_);
     const double* w = window_.Get();
     for (int m = q - 1; m >= 0; --m) s[q - 1 + m] = w[m] * s[m];
     for (int m = 1; m < q; ++m) s[q - 1 - m] = s[q - 1 + m];
     for (int i = 2 * q - 1; i < n; ++i) s[i] = 0.0;
 
-    RealFft(n, 1, s, fft_);
+    RealFft(isa_, n, 1, s, fft_);
     s[n] = s[1];
     s[1] = 0.0;
     s[n + 1] = 0.0;
@@ -324,7 +326,7 @@ void CGraphicEqFIR::FilterBlock() noexcept {
     double* x = work_.Get();
     const double* h = responseView_ ? responseView_ : response_.Get();
     if (channels_ == 2) {
-        ComplexFft(2 * n, 1, x, fft_);
+        ComplexFft(isa_, 2 * n, 1, x, fft_);
         x[0] *= h[0];
         x[1] *= h[2];
         x[n] *= h[2 * n];
@@ -356,9 +358,9 @@ void CGraphicEqFIR::FilterBlock() noexcept {
             zm[0] = left[0] + right[1];
             zm[1] = right[0] - left[1];
         }
-        ComplexFft(2 * n, -1, x, fft_);
+        ComplexFft(isa_, 2 * n, -1, x, fft_);
     } else {
-        RealFftFilter(n, x, h, fft_);
+        RealFftFilter(isa_, n, x, h, fft_);
     }
 }
 

@@ -34,13 +34,14 @@
 #include <cstdint>
 
 #include "dsp/FftCore.h"
+#include "dsp/FftIsa.h"
 #include "dsp/HeapArray.h"
 
 namespace kefo {
 
 // Configuration of CGraphicEqFIR::Init.
 struct GraphicEqConfig {
-    std::int32_t sampleRate;     // Hz, above 0
+    std::int32_t sampleRate;     // Hz, 1 to kMaxSampleRate (AudioFormat.h)
     std::int32_t channels;       // 1, or 2 with samples interleaved left, right
     std::int32_t bandCount;      // number of bands, at least 1
     const double* bandCentres;   // bandCount centres in Hz, strictly increasing;
@@ -56,11 +57,12 @@ public:
     CGraphicEqFIR(const CGraphicEqFIR&) = delete;
     CGraphicEqFIR& operator=(const CGraphicEqFIR&) = delete;
 
-    // Sizes the filter for the configuration, allocates its buffers and makes
-    // the response flat with an empty accumulator. Returns false, leaving the
-    // object not initialised and holding no buffers, when the configuration is
-    // refused (channels other than 1 or 2, a rate of 0 or below, no bands) or
-    // when the sizes cannot be allocated. The enabled flag is kept.
+    // Sizes the filter for the configuration, allocates its buffers, chooses
+    // the transforms' instruction set (FftFastestIsa, kept until the next
+    // Init) and makes the response flat with an empty accumulator. Returns
+    // false, leaving the object not initialised and holding no buffers, when
+    // the configuration is refused (a format IsSupportedFormat refuses, no
+    // bands) or when the sizes cannot be allocated. The enabled flag is kept.
     bool Init(const GraphicEqConfig& config) noexcept;
 
     // Designs the response from bandCount gains in dB. Gains of -48 dB or
@@ -136,6 +138,7 @@ private:
     HeapArray<double> cosineRates_;  // per band: pi / (f[i] - f[i - 1]); unused at 0
     HeapArray<double> window_;       // Q values: falling half Hann window times 2 / N
     FftWorkArea fft_;                // views of fftInts_ and fftTables_
+    FftIsa isa_;                     // the transforms' instruction set, chosen by Init
 };
 
 }  // namespace kefo

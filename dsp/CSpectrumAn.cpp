@@ -1,6 +1,7 @@
 // CSpectrumAn: Hann-windowed transform of a frame and band accumulation.
 #include "dsp/CSpectrumAn.h"
 
+#include "dsp/AudioFormat.h"
 #include "support/CallSiteMarker.h"
 
 #include <cmath>
@@ -45,7 +46,8 @@ CSpectrumAn::CSpectrumAn()
       binSpacing_(0.0),
       powerScale_(0.0),
       edges_(nullptr),
-      fft_{nullptr, nullptr} {
+      fft_{nullptr, nullptr},
+      isa_(FftIsa::Sse2) {
     KEFO_MARK_FILL();
 }
 
@@ -67,8 +69,7 @@ bool CSpectrumAn::Init(const SpectrumAnConfig& config) noexcept {
     initialized_ = 0;
     FreeBuffers();
     channels_ = bandCount_ = transformLength_ = frameLength_ = spectrumLength_ = 0;
-    if (config.channels != 1 && config.channels != 2) return false;
-    if (config.sampleRate <= 0) return false;
+    if (!IsSupportedFormat(config.channels, config.sampleRate)) return false;
     if (config.bandCount < 1 || config.bandEdges == nullptr) return false;
 
     const std::int64_t n = FrameLengthFor(config);
@@ -99,6 +100,7 @@ bool CSpectrumAn::Init(const SpectrumAnConfig& config) noexcept {
     fft_ = FftWorkArea{fftInts_.Get(), fftTables_.Get()};
     fft_.intTable[0] = 0;
     fft_.intTable[1] = 0;
+    isa_ = FftFastestIsa();
 
     double* w = window_.Get();
     for (int i = 0; i < transformLength_; ++i) {
@@ -117,7 +119,7 @@ void CSpectrumAn::Transform() noexcept {
     if (channels_ == 2) {
         // Left in the real parts, right in the imaginary parts; the two
         // spectra are split from the conjugate-symmetric halves.
-        ComplexFft(2 * n, 1, x, fft_);
+        ComplexFft(isa_, 2 * n, 1, x, fft_);
         s[0] = x[0];
         s[1] = 0.0;
         s[2] = x[1];
@@ -137,7 +139,7 @@ void CSpectrumAn::Transform() noexcept {
         nyquist[2] = x[n + 1];
         nyquist[3] = 0.0;
     } else {
-        RealFft(n, 1, x, fft_);
+        RealFft(isa_, n, 1, x, fft_);
         std::memcpy(s, x, sizeof(double) * n);
         s[n] = s[1];
         s[1] = 0.0;

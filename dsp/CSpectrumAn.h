@@ -28,13 +28,14 @@
 #include <cstdint>
 
 #include "dsp/FftCore.h"
+#include "dsp/FftIsa.h"
 #include "dsp/HeapArray.h"
 
 namespace kefo {
 
 // Configuration of CSpectrumAn::Init.
 struct SpectrumAnConfig {
-    std::int32_t sampleRate;     // Hz, above 0
+    std::int32_t sampleRate;     // Hz, 1 to kMaxSampleRate (AudioFormat.h)
     std::int32_t channels;       // 1, or 2 interleaved left, right
     std::int32_t bandCount;      // number of bands, at least 1
     const double* bandEdges;     // bandCount upper edges in Hz, increasing, first
@@ -57,10 +58,12 @@ public:
     CSpectrumAn(const CSpectrumAn&) = delete;
     CSpectrumAn& operator=(const CSpectrumAn&) = delete;
 
-    // Chooses the frame length, allocates the buffers and fills the window.
+    // Chooses the frame length and the transforms' instruction set
+    // (FftFastestIsa, kept until the next Init), allocates the buffers and
+    // fills the window.
     // Returns false, leaving the object not initialised and holding no
-    // buffers, when the configuration is refused (channels other than 1 or 2,
-    // a rate of 0 or below, no bands) or the sizes cannot be allocated.
+    // buffers, when the configuration is refused (a format IsSupportedFormat
+    // refuses, no bands) or the sizes cannot be allocated.
     bool Init(const SpectrumAnConfig& config) noexcept;
 
     // Measures exactly GetFrameLength() interleaved samples into bandCount
@@ -93,6 +96,7 @@ private:
     HeapArray<double> window_;     // N * channels: periodic Hann, per interleaved sample
     HeapArray<double> spectrum_;   // bins 0...N/2, unpacked (per channel for stereo)
     FftWorkArea fft_;              // views of fftInts_ and fftTables_
+    FftIsa isa_;                   // the transforms' instruction set, chosen by Init
 };
 
 // Display fraction of a band power: its level in dB clamped to

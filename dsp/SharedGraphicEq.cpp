@@ -3,17 +3,16 @@
 #include "dsp/SharedGraphicEq.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
+#include "dsp/AudioFormat.h"
 #include "support/CallSiteMarker.h"
 
 namespace kefo {
-namespace {
 
-// Rates up to this fit the packed format word.
-constexpr int kMaxPackedRate = 1 << 28;
-
-}  // namespace
+static_assert(kMaxSampleRate <= (INT_MAX - kMaxChannels) / 4,
+              "every format the filter takes packs");
 
 bool SharedGraphicEq::State::operator==(const State& other) const noexcept {
     return std::memcmp(this, &other, sizeof(State)) == 0;
@@ -28,7 +27,6 @@ SharedGraphicEq::SharedGraphicEq(const GraphicEqConfig& constants)
 }
 
 int SharedGraphicEq::PackFormat(int channels, int rate) noexcept {
-    if ((channels != 1 && channels != 2) || rate <= 0 || rate > kMaxPackedRate) return 0;
     return rate * 4 + channels;
 }
 
@@ -128,16 +126,16 @@ int SharedGraphicEq::Prepare(int channels, int rate) noexcept {
     int events = 0;
     const bool fresh = handover_.TakeLatest();
     const Handover& latest = handover_.ReadSlot();
-    const int format = PackFormat(channels, rate);
-    if (format == 0 || format != filterFormat_ || !filter_.IsInitialized()) {
+    if (!filter_.IsInitialized() || channels != audioConfig_.channels ||
+        rate != audioConfig_.sampleRate) {
         audioConfig_.channels = channels;
-        audioConfig_.sampleRate = format != 0 ? rate : 0;
+        audioConfig_.sampleRate = rate;
         filterFormat_ = 0;
         if (filter_.Init(audioConfig_)) {
             // The latest state, not what an earlier format started from: a
             // state the control side sent before it saw this format is
             // never sent again.
-            filterFormat_ = format;
+            filterFormat_ = PackFormat(channels, rate);
             filter_.SetEnabled(latest.state.enabled);
             ApplyDesign(filter_, latest.state);
         }
@@ -145,7 +143,7 @@ int SharedGraphicEq::Prepare(int channels, int rate) noexcept {
         events |= kReinitialised;
     } else if (fresh) {
         const State& state = latest.state;
-        if (latest.format == format &&
+        if (latest.format == filterFormat_ &&
             latest.response.size() == static_cast<std::size_t>(filter_.GetResponseLength())) {
             // Used where it lies: the slot stays the audio side's until the
             // next handover is taken, here, before the next block.

@@ -80,10 +80,11 @@ public:
     // --- audio thread ---
     // Before a block of this format: (re)initialises on a new format, runs
     // the latest handed-over state and notes restart requests. Returns
-    // PrepareEvent flags. The filter may stay uninitialised (refused format,
-    // no memory); it is retried with the next block.
+    // PrepareEvent flags. The filter may stay uninitialised (a format
+    // IsSupportedFormat refuses, no memory); it is retried with the next block.
     int Prepare(int channels, int rate) noexcept;
     CGraphicEqFIR& Filter() noexcept { return filter_; }
+    const CGraphicEqFIR& Filter() const noexcept { return filter_; }
 
 private:
     // What the running filter does. Until the control side says otherwise
@@ -100,6 +101,7 @@ private:
         std::vector<double> response;  // resized by the control side only
     };
 
+    // One word for a format the filter took; 0 stands for none.
     static int PackFormat(int channels, int rate) noexcept;
     void HandOver() noexcept;
     void ApplyDesign(CGraphicEqFIR& filter, const State& state) noexcept;
@@ -123,7 +125,7 @@ private:
 
     // Audio side only.
     CGraphicEqFIR filter_;
-    int filterFormat_ = 0;
+    int filterFormat_ = 0;  // packed format filter_ is initialised for
     unsigned restartsSeen_ = 0;
 };
 

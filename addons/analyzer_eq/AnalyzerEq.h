@@ -19,8 +19,8 @@ constexpr char kHelpFileName[] = "KEFO_AnalyzerEQ.chm";
 // --- module-wide state ------------------------------------------------------
 HINSTANCE ModuleHandle();
 void SetModuleHandle(HINSTANCE module);
-// The host's window-to-record function from the latest CreateInstance.
-KEFO_FindRecordByWindow WindowToRecord();
+// Keeps the host's window-to-record function from the latest CreateInstance
+// for RecordOfDialog.
 void SetWindowToRecord(KEFO_FindRecordByWindow find);
 
 inline AnalyzerEqInstance* InstanceOf(KEFO_Params* record) {
@@ -100,7 +100,6 @@ void TakeAnalyzerResults(KEFO_Params* record);
 
 // --- audio thread ---------------------------------------------------------
 void PrepareAnalyzer(KEFO_Params* record, int channels, int rate);
-void PrepareEqualizer(KEFO_Params* record, int channels, int rate);
 int FeedAnalyzer(KEFO_Params* record);
 int EqualizeBlock(KEFO_Params* record);
 

@@ -7,13 +7,13 @@
 // timers) runs on the thread that made the windows: the UI thread.
 //  - The audio thread never waits for the UI thread: it takes no lock and
 //    never waits on a filter design. New responses are designed on the UI
-//    side (SharedGraphicEq) and handed over whole; the audio thread adopts
-//    the latest between two blocks.
-//  - The audio DSP objects and their buffers (block buffer, analyzer and its
-//    collection buffer, fill positions, skip count) belong to the audio
-//    thread alone, which (re)allocates them when it sees a new format. The UI
-//    side only asks: restarts and analyzer clears are counters the audio
-//    thread compares before its next block.
+//    side (EqualizerStream's control calls) and handed over whole; the audio
+//    thread adopts the latest between two blocks.
+//  - The audio DSP objects and their buffers (the equalizer's stream, the
+//    analyzer and its collection buffer and fill position) belong to the
+//    audio thread alone, which (re)allocates them when it sees a new format.
+//    The UI side only asks: restarts and analyzer clears are counters the
+//    audio thread compares before its next block.
 //  - Analyzer results travel the other way as whole snapshots (LatestValue);
 //    the window shows its own copy, so it never reads bands half-written.
 //  - Settings, windows, peaks and the colour ramp belong to the UI thread.
@@ -29,9 +29,9 @@
 #include "AnalyzerEqSettings.h"
 #include "dsp/CGraphicEqFIR.h"
 #include "dsp/CSpectrumAn.h"
+#include "dsp/EqualizerStream.h"
 #include "dsp/HeapArray.h"
 #include "dsp/LatestValue.h"
-#include "dsp/SharedGraphicEq.h"
 #include "support/UniqueHandle.h"
 
 namespace kefo {
@@ -75,12 +75,9 @@ struct AnalyzerEqInstance {
     HWND equalizerFrame = nullptr;
     HWND modalEqualizerDialog = nullptr;  // kind 1, only while it runs
 
-    // The equalizer: its control side on the UI thread, its filter and the
-    // stream state below on the audio thread.
-    SharedGraphicEq equalizer{GraphicEqConfig{0, 0, kBandCount, kEqualizerBandCentres, 2, 1}};
-    int blockFill = 0;                   // samples gathered in the block buffer
-    int pendingSkip = 0;                 // output samples still to drop
-    HeapArray<float> blockBuffer;        // GetBlockLength() floats
+    // The equalizer: its control calls on the UI thread, its stream on the
+    // audio thread.
+    EqualizerStream equalizer{GraphicEqConfig{0, 0, kBandCount, kEqualizerBandCentres, 2, 1}};
     bool audioAllocationFailed = false;  // in a run of refused buffers; cleared by the next success
 
     // Between the threads: the bytes asked for when the latest run of refused

@@ -1,60 +1,32 @@
 // How the host's audio reaches the two DSP objects: analyzer feeds only look
-// at the samples; equalizer blocks are gathered into the filter's fixed
-// blocks, filtered, stripped of the filter's delay and handed back in a new
-// buffer from the host. The audio commands run on the host's audio thread;
-// the few operations the UI thread uses only ask the audio side, which acts
-// before its next block (threading rules in AnalyzerEqInstance.h).
+// at the samples; equalizer blocks go through the EqualizerStream and come
+// back in a new buffer from the host. The audio commands run on the host's
+// audio thread; the few operations the UI thread uses only ask the audio
+// side, which acts before its next block (threading rules in
+// AnalyzerEqInstance.h).
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "AnalyzerEq.h"
+#include "dsp/AudioFormat.h"
+#include "dsp/FiniteSamples.h"
 #include "support/CallSiteMarker.h"
 
 namespace kefo {
 namespace {
 
-constexpr int kMaxSampleRate = 1000000;
-
-// A block the add-on can work on. Anything else passes through untouched
-// and changes no DSP state.
-bool IsUsableBlock(const KEFO_Params* record) {
-    const int channels = record->audioFormatA;
-    const int rate = record->audioFormatB;
+// A block whose samples can be read. Anything else passes through untouched
+// and changes no DSP state, as does a format the DSP does not take.
+bool IsReadableBlock(const KEFO_Params* record) {
     const int count = record->audioItemCount;
-    if (channels != 1 && channels != 2) return false;
-    if (rate <= 0 || rate > kMaxSampleRate) return false;
-    if (count < 0 || (count > 0 && !record->audioBuffer)) return false;
-    return true;
+    return count >= 0 && (count == 0 || record->audioBuffer);
 }
 
 bool AnalyzerReady(const AnalyzerEqInstance& instance) {
     return instance.analyzer.IsInitialized() && instance.analyzerFrameBuffer.Get();
-}
-
-bool EqualizerReady(AnalyzerEqInstance& instance) {
-    return instance.equalizer.Filter().IsInitialized() && instance.blockBuffer.Get();
-}
-
-// A sample that is not a finite number enters the DSP as silence, so that it
-// cannot spread through a transform into the other channel and the rest of
-// the block.
-inline float FiniteOrZero(float sample) {
-    return std::isfinite(sample) ? sample : 0.0f;
-}
-
-void CopyFinite(float* to, const float* from, int count) {
-    for (int i = 0; i < count; ++i) to[i] = FiniteOrZero(from[i]);
-}
-
-bool AllFinite(const float* samples, int count) {
-    for (int i = 0; i < count; ++i)
-        if (!std::isfinite(samples[i])) return false;
-    return true;
 }
 
 // Measures one frame into the analyzer's next snapshot and hands it to the
@@ -68,18 +40,6 @@ void PublishAnalyzerResults(AnalyzerEqInstance& instance, const float* frame) {
         std::fill(std::begin(snapshot.bands), std::end(snapshot.bands), SpectrumBand{});
     }
     instance.analyzerHandoff.Publish();
-}
-
-// The audio side's restart: an empty block and the filter's delay to drop.
-void RestartStreamNow(AnalyzerEqInstance& instance) {
-    instance.blockFill = 0;
-    if (!EqualizerReady(instance)) {
-        instance.pendingSkip = 0;
-        return;
-    }
-    CGraphicEqFIR& filter = instance.equalizer.Filter();
-    instance.pendingSkip = filter.GetLatency();
-    filter.Reset();
 }
 
 static_assert(std::atomic<long long>::is_always_lock_free, "the audio thread takes no lock");
@@ -180,20 +140,6 @@ void PrepareAnalyzer(KEFO_Params* record, int channels, int rate) {
     PublishAnalyzerResults(*instance, nullptr);
 }
 
-void PrepareEqualizer(KEFO_Params* record, int channels, int rate) {
-    KEFO_MARK();
-    AnalyzerEqInstance* instance = InstanceOf(record);
-    const int events = instance->equalizer.Prepare(channels, rate);
-    CGraphicEqFIR& filter = instance->equalizer.Filter();
-    bool restart = (events & SharedGraphicEq::kRestartAsked) != 0;
-    if ((events & SharedGraphicEq::kReinitialised) || !instance->blockBuffer.Get()) {
-        instance->blockBuffer.Free();
-        if (filter.IsInitialized()) instance->blockBuffer.Allocate(filter.GetBlockLength());
-        restart = true;
-    }
-    if (restart) RestartStreamNow(*instance);
-}
-
 int OnAnalyzeFeed(KEFO_Params* record) {
     KEFO_MARK();
     record->RefreshState();
@@ -203,7 +149,8 @@ int OnAnalyzeFeed(KEFO_Params* record) {
 
 int FeedAnalyzer(KEFO_Params* record) {
     KEFO_MARK();
-    if (!IsUsableBlock(record)) return kResultHandled;
+    if (!IsReadableBlock(record)) return kResultHandled;
+    if (!IsSupportedFormat(record->audioFormatA, record->audioFormatB)) return kResultHandled;
     AnalyzerEqInstance* instance = InstanceOf(record);
     PrepareAnalyzer(record, record->audioFormatA, record->audioFormatB);
     if (!AnalyzerReady(*instance)) return kResultHandled;
@@ -240,30 +187,16 @@ int OnEqualize(KEFO_Params* record) {
 
 int EqualizeBlock(KEFO_Params* record) {
     KEFO_MARK();
-    if (!IsUsableBlock(record)) return kResultHandled;
-    AnalyzerEqInstance* instance = InstanceOf(record);
-    PrepareEqualizer(record, record->audioFormatA, record->audioFormatB);
-    if (!EqualizerReady(*instance)) return kResultHandled;  // retried with the next block
+    if (!IsReadableBlock(record)) return kResultHandled;
+    EqualizerStream& stream = InstanceOf(record)->equalizer;
+    // A refused format, or no memory for this one yet (retried with the next
+    // block): the host's block goes back as it came.
+    if (!stream.Prepare(record->audioFormatA, record->audioFormatB)) return kResultHandled;
 
-    CGraphicEqFIR& filter = instance->equalizer.Filter();
-    const int blockLength = filter.GetBlockLength();
-    const int latency = filter.GetLatency();
     const int n = record->audioItemCount;
-    int position = instance->blockFill;
-    int skip = instance->pendingSkip;
-
-    // Output length: the whole input when the stream is one call, everything
-    // held plus the filter's tail at its end, otherwise whole blocks only.
-    std::int64_t outLength;
-    if (record->audioStart && record->audioEnd) {
-        outLength = n;
-    } else if (record->audioEnd) {
-        outLength = std::int64_t{position} - skip + latency + n;
-    } else {
-        outLength = (std::int64_t{position} + n) / blockLength * blockLength - skip;
-        if (outLength < 0) outLength = 0;
-    }
-
+    const bool start = record->audioStart != 0;
+    const bool end = record->audioEnd != 0;
+    const std::int64_t outLength = stream.OutputLength(n, start, end);
     float* out = nullptr;
     if (outLength > 0) {
         const std::int64_t bytes = outLength * std::int64_t{sizeof(float)};
@@ -272,48 +205,16 @@ int EqualizeBlock(KEFO_Params* record) {
         if (!out) {
             // The host's block goes back as it came; the stream starts over.
             NoteAllocationFailure(record, bytes);
-            RestartStreamNow(*instance);
+            stream.Restart();
             return kResultHandled;
         }
-        instance->audioAllocationFailed = false;
+        InstanceOf(record)->audioAllocationFailed = false;
     }
 
-    float* block = instance->blockBuffer.Get();
-    std::int64_t written = 0;
-    // Filters the full block and appends what is due of it to the output.
-    auto emitBlock = [&] {
-        filter.Process(block);
-        position = 0;
-        const std::int64_t due = std::min<std::int64_t>(blockLength - skip, outLength - written);
-        if (blockLength - skip > 0) {
-            if (due > 0) std::memcpy(out + written, block + skip, sizeof(float) * due);
-            written += std::max<std::int64_t>(due, 0);
-            skip = 0;
-        } else {
-            skip -= blockLength;
-        }
-    };
-
-    const float* in = record->audioBuffer;
-    for (int taken = 0; taken < n;) {
-        const int chunk = std::min(n - taken, blockLength - position);
-        CopyFinite(block + position, in + taken, chunk);
-        position += chunk;
-        taken += chunk;
-        if (position == blockLength) emitBlock();
-    }
-    while (written < outLength) {  // end of stream: flush the tail with silence
-        std::fill(block + position, block + blockLength, 0.0f);
-        position = blockLength;
-        emitBlock();
-    }
-
-    instance->blockFill = position;
-    instance->pendingSkip = skip;
+    stream.Process(record->audioBuffer, n, start, end, out);
     if (record->audioBuffer) record->FreeAudio(record->audioBuffer);
     record->audioBuffer = out;
     record->audioItemCount = static_cast<int>(outLength);
-    if (record->audioEnd) RestartStreamNow(*instance);
     return kResultHandled;
 }
 

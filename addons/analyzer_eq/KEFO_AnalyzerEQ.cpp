@@ -11,63 +11,50 @@ namespace {
 HINSTANCE g_module = nullptr;
 KEFO_FindRecordByWindow g_windowToRecord = nullptr;
 
+// The commands that work on an instance. The audio ones come on the host's
+// audio thread, every other one on the UI thread.
+struct InstanceCommand {
+    int code;
+    bool audio;
+    int (*handler)(KEFO_Params*);  // null: answered "handled", nothing happens
+};
+
+const InstanceCommand kInstanceCommands[] = {
+    {kCmdDestroyInstance, false, OnDestroy},
+    {kCmdFrameClosed, false, OnFrameClosed},
+    {kCmdNone5, false, nullptr},
+    {kCmdQueryMenuItem, false, OnQueryMenuItem},
+    {kCmdSetMenuItem, false, OnSetMenuItem},
+    {kCmdMenuCommand, false, OnMenuCommand},
+    {kCmdSettingsChanged, false, OnSettingsChanged},
+    {kCmdSettingsApplied, false, OnSettingsApplied},
+    {kCmdSetParameters, false, OnSetParameters},
+    {kCmdStateChanged, false, OnStateChanged},
+    {kCmdAbout, false, OnAbout},
+    {kCmdColorsChanged, false, OnColorsChanged},
+    {kCmdAnalyzeFeedA, true, OnAnalyzeFeed},
+    {kCmdAnalyzeFeedB, true, OnAnalyzeFeed},
+    {kCmdProcessRecording, true, OnEqualize},
+    {kCmdProcessPlayback, true, OnEqualize},
+    {kCmdProcessSaving, true, OnEqualize},
+};
+
 int Dispatch(KEFO_Params* record) {
     KEFO_MARK();
     const int code = record->command;
     if (code == kCmdInfo) return OnInfo(record);
     if (code == kCmdCreateInstance) return OnCreate(record);
 
-    // Every other known code works on an instance. A host that sends one
-    // without a live context gets "handled" and nothing happens.
-    switch (code) {
-        case kCmdDestroyInstance:
-        case kCmdFrameClosed:
-        case kCmdNone5:
-        case kCmdQueryMenuItem:
-        case kCmdSetMenuItem:
-        case kCmdMenuCommand:
-        case kCmdSettingsChanged:
-        case kCmdSettingsApplied:
-        case kCmdSetParameters:
-        case kCmdStateChanged:
-        case kCmdAbout:
-        case kCmdColorsChanged:
-        case kCmdAnalyzeFeedA:
-        case kCmdAnalyzeFeedB:
-        case kCmdProcessRecording:
-        case kCmdProcessPlayback:
-        case kCmdProcessSaving:
-            if (!record->context) return kResultHandled;
-            break;
-        default: return kResultUnknown;
-    }
-    // Any command but the audio ones comes on the UI thread, which reports
-    // what the audio thread could not.
-    const bool audio = code == kCmdAnalyzeFeedA || code == kCmdAnalyzeFeedB ||
-                       code == kCmdProcessRecording || code == kCmdProcessPlayback ||
-                       code == kCmdProcessSaving;
-    if (!audio) ReportAudioFailures(record);
-
-    switch (code) {
-        case kCmdDestroyInstance: return OnDestroy(record);
-        case kCmdFrameClosed: return OnFrameClosed(record);
-        case kCmdQueryMenuItem: return OnQueryMenuItem(record);
-        case kCmdSetMenuItem: return OnSetMenuItem(record);
-        case kCmdMenuCommand: return OnMenuCommand(record);
-        case kCmdSettingsChanged: return OnSettingsChanged(record);
-        case kCmdSettingsApplied: return OnSettingsApplied(record);
-        case kCmdSetParameters: return OnSetParameters(record);
-        case kCmdStateChanged: return OnStateChanged(record);
-        case kCmdColorsChanged: return OnColorsChanged(record);
-        case kCmdAbout: return OnAbout(record);
-        case kCmdAnalyzeFeedA:
-        case kCmdAnalyzeFeedB: return OnAnalyzeFeed(record);
-        case kCmdProcessRecording:
-        case kCmdProcessPlayback:
-        case kCmdProcessSaving: return OnEqualize(record);
-        default:  // 5
-            return kResultHandled;
-    }
+    const InstanceCommand* command = nullptr;
+    for (const InstanceCommand& row : kInstanceCommands)
+        if (row.code == code) command = &row;
+    if (!command) return kResultUnknown;
+    // A host that sends one without a live context gets "handled" and
+    // nothing happens.
+    if (!record->context) return kResultHandled;
+    // The UI thread reports what the audio thread could not.
+    if (!command->audio) ReportAudioFailures(record);
+    return command->handler ? command->handler(record) : kResultHandled;
 }
 
 }  // namespace
@@ -77,9 +64,6 @@ HINSTANCE ModuleHandle() {
 }
 void SetModuleHandle(HINSTANCE module) {
     g_module = module;
-}
-KEFO_FindRecordByWindow WindowToRecord() {
-    return g_windowToRecord;
 }
 void SetWindowToRecord(KEFO_FindRecordByWindow find) {
     g_windowToRecord = find;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DspReference.h"
+#include "dsp/AudioFormat.h"
 
 namespace {
 
@@ -206,7 +207,8 @@ TEST(GraphicEqSizing, ClassBoundariesAreStrictAndSpacingRuleTakesOverAtHighRates
 TEST(GraphicEqInit, RefusesChannelsRatesAndBandTablesOutsideTheDesign) {
     std::vector<GraphicEqConfig> bad;
     for (int channels : {0, 3, -1, 8}) bad.push_back(Config(44100, channels));
-    for (int rate : {0, -1, -44100, INT_MIN}) bad.push_back(Config(rate, 2));
+    for (int rate : {0, -1, -44100, INT_MIN, kefo::kMaxSampleRate + 1, INT_MAX})
+        bad.push_back(Config(rate, 2));
     GraphicEqConfig noBands = Config(44100, 2);
     noBands.bandCount = 0;
     bad.push_back(noBands);
@@ -221,15 +223,17 @@ TEST(GraphicEqInit, RefusesChannelsRatesAndBandTablesOutsideTheDesign) {
         EXPECT_EQ(eq.GetBlockLength(), 0);
         EXPECT_EQ(eq.GetLatency(), 0);
     }
+    CGraphicEqFIR widest;
+    EXPECT_TRUE(widest.Init(Config(kefo::kMaxSampleRate, 2)));
 }
 
 TEST(GraphicEqInit, ImpossibleSizesFailInsteadOfWrapping) {
     // Centres a millionth of a hertz apart at the largest rate would need a
-    // transform of about 2^52 frames; spacing 0 needs an infinite one.
+    // transform of about 2^41 frames; spacing 0 needs an infinite one.
     const double close[2] = {1.0, 1.000001};
     const double same[2] = {1000.0, 1000.0};
     for (const double* centres : {close, same}) {
-        GraphicEqConfig config{INT_MAX, 2, 2, centres, 2, 1};
+        GraphicEqConfig config{kefo::kMaxSampleRate, 2, 2, centres, 2, 1};
         CGraphicEqFIR eq;
         EXPECT_FALSE(eq.Init(config));
         EXPECT_FALSE(eq.IsInitialized());

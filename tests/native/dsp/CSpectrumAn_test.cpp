@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DspReference.h"
+#include "dsp/AudioFormat.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ TEST(SpectrumAnFrame, LengthForEveryListedRate) {
 TEST(SpectrumAnFrame, RefusedConfigurationsAndImpossibleSizes) {
     std::vector<SpectrumAnConfig> bad;
     for (int channels : {0, 3, -2}) bad.push_back(Config(44100, channels));
-    for (int rate : {0, -1, INT_MIN}) bad.push_back(Config(rate, 1));
+    for (int rate : {0, -1, INT_MIN, kefo::kMaxSampleRate + 1}) bad.push_back(Config(rate, 1));
     SpectrumAnConfig noBands = Config(44100, 1);
     noBands.bandCount = 0;
     bad.push_back(noBands);
@@ -108,7 +109,7 @@ TEST(SpectrumAnFrame, RefusedConfigurationsAndImpossibleSizes) {
     const double negativeEdge[1] = {-10.0};
     const double tinyEdge[1] = {1e-6};
     for (const double* edges : {zeroEdge, negativeEdge, tinyEdge}) {
-        bad.push_back(SpectrumAnConfig{INT_MAX, 2, 1, edges, 2, 0});
+        bad.push_back(SpectrumAnConfig{kefo::kMaxSampleRate, 2, 1, edges, 2, 0});
     }
     for (const SpectrumAnConfig& config : bad) {
         CSpectrumAn an;

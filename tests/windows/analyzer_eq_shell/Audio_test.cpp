@@ -1,6 +1,8 @@
-// Audio through the add-on as the host streams it: block accounting, the
-// dropped delay, the flushed tail, and equality with the DSP library
-// filtering the whole signal in one piece.
+// Audio through the add-on as the host streams it: the host's buffers and
+// block accounting, the end call without samples, refused blocks and output
+// buffers, and equality with the DSP library filtering the whole signal in
+// one piece. The stream's own rules (call sizes, one-call streams, format
+// changes) are tested natively, EqualizerStream_test.cpp.
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -83,43 +85,6 @@ TEST_F(AnalyzerEqAudio, SmallCallsReturnWholeBlocksMinusTheDelay) {
     int total = static_cast<int>(tail.size());
     for (int r : returned) total += r;
     EXPECT_EQ(total, 6000);
-    ExpectNoBufferFaults();
-}
-
-TEST_F(AnalyzerEqAudio, OneCallStreamComesBackWholeAndAligned) {
-    UseGains(kRock);
-    StreamFormat mono{1, 44100, kefo::kCmdProcessPlayback};
-    std::vector<float> input = Noise(10000, 2);
-    std::vector<float> output = hostsim::SendBlock(record_, input.data(), 10000, mono, true, true);
-    ExpectClose(output, FilterInOnePiece(input, 1, 44100, kRock));
-    ExpectNoBufferFaults();
-}
-
-TEST_F(AnalyzerEqAudio, RandomBlockSizesEqualFilteringInOnePiece) {
-    const float gains[9] = {-12, 5, 0, 3, -7, 15, -15, 2, 9};
-    UseGains(gains, 5);
-    for (int channels : {1, 2}) {
-        StreamFormat format{channels, 48000, kefo::kCmdProcessRecording};
-        std::vector<float> input = Noise(48000 * channels * 2 + 333 * channels, 3 + channels);
-        std::mt19937 random(7);
-        std::uniform_int_distribution<int> size(1, 9000);
-        auto result =
-            hostsim::StreamAudio(record_, input, format, [&](int) { return size(random); });
-        ExpectClose(result.output, FilterInOnePiece(input, channels, 48000, gains));
-    }
-    ExpectNoBufferFaults();
-}
-
-TEST_F(AnalyzerEqAudio, RateChangeRestartsTheStream) {
-    UseGains(kRock);
-    StreamFormat first{1, 44100, kefo::kCmdProcessPlayback};
-    std::vector<float> input = Noise(3000, 4);
-    EXPECT_EQ(hostsim::SendBlock(record_, input.data(), 3000, first, true, false).size(), 1025u);
-    // At 22050 Hz the held samples are dropped and the new delay applies.
-    StreamFormat second{1, 22050, kefo::kCmdProcessPlayback};
-    std::vector<float> output =
-        hostsim::SendBlock(record_, input.data(), 3000, second, false, true);
-    ExpectClose(output, FilterInOnePiece(input, 1, 22050, kRock));
     ExpectNoBufferFaults();
 }
 
