@@ -80,10 +80,8 @@ std::string PresetNames() {
     return names;
 }
 
-bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
-                  const BlockPattern& blocks, int channels, int sampleRate, SamplePipe& pipe,
-                  EqualizerRunReport& report, std::string& error) {
-    AddOnModule module(addOnPath);
+bool OpenEqualizerInstance(const std::wstring& addOnPath, const AddOnModule& module,
+                           HostRecord& record, std::string& error) {
     if (!module.Loaded()) {
         error = Narrow(addOnPath) + ": " + module.Error();
         return false;
@@ -92,13 +90,21 @@ bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options
         error = Narrow(addOnPath) + error;
         return false;
     }
-    HostRecord record;
     record.Attach(module.Processing());
     record.instanceKind = kefo::kKindFull;
     if (!record.CreateInstance()) {
         error = "the add-on made no instance";
         return false;
     }
+    return true;
+}
+
+bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
+                  const BlockPattern& blocks, int channels, int sampleRate, SamplePipe& pipe,
+                  EqualizerRunReport& report, std::string& error) {
+    AddOnModule module(addOnPath);
+    HostRecord record;
+    if (!OpenEqualizerInstance(addOnPath, module, record, error)) return false;
 
     // The options reach the add-on as a host sets named parameters. Saving
     // is only switched on while the host has a file to write.

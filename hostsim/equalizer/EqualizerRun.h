@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "hostsim/host/AddOnModule.h"
 #include "hostsim/host/AudioStream.h"
 #include "addons/analyzer_eq/AnalyzerEqContract.h"
 #include "hostsim/audio/WavFile.h"
@@ -42,6 +43,12 @@ struct EqualizerRunReport {
 // Streams channels x sampleRate audio from the pipe through the add-on,
 // which must be the analyzer/equalizer add-on; the add-on's output goes to
 // the pipe's write.
+// Makes a full instance on record of the module loaded from addOnPath, once
+// its information block says it is the analyzer/equalizer; false with error
+// set when it is not loaded, not that add-on, or makes no instance.
+bool OpenEqualizerInstance(const std::wstring& addOnPath, const AddOnModule& module,
+                           HostRecord& record, std::string& error);
+
 bool RunEqualizer(const std::wstring& addOnPath, const EqualizerOptions& options,
                   const BlockPattern& blocks, int channels, int sampleRate, SamplePipe& pipe,
                   EqualizerRunReport& report, std::string& error);

@@ -14,17 +14,8 @@ namespace hostsim {
 bool CaptureAnalyzer(const std::wstring& addOnPath, const std::vector<float>& samples, int channels,
                      int sampleRate, screens::Image& image, std::string& error) {
     AddOnModule module(addOnPath);
-    if (!module.Loaded()) {
-        error = Narrow(addOnPath) + ": " + module.Error();
-        return false;
-    }
     HostRecord record;
-    record.Attach(module.Processing());
-    record.instanceKind = kefo::kKindFull;
-    if (!record.CreateInstance()) {
-        error = "the add-on made no instance";
-        return false;
-    }
+    if (!OpenEqualizerInstance(addOnPath, module, record, error)) return false;
     record.script.isAudioRunning = 1;
     record.menuItemId = kefo::kMenuAnalyzer;
     record.Send(kefo::kCmdMenuCommand);

@@ -84,4 +84,13 @@ inline std::vector<double> RandomSignal(std::size_t n, unsigned seed, double amp
     return v;
 }
 
+// Float samples uniform in [-0.5, 0.5), the test streams of the equalizer.
+inline std::vector<float> NoiseSamples(std::size_t n, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> value(-0.5f, 0.5f);
+    std::vector<float> samples(n);
+    for (float& x : samples) x = value(random);
+    return samples;
+}
+
 }  // namespace kefo_test

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dsp/AudioFormat.h"
+#include "DspReference.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ const float kGains[9] = {-12, 5, 0, 3, -7, 15, -15, 2, 9};
 
 GraphicEqConfig Constants() {
     return GraphicEqConfig{0, 0, 9, kCentres, 2, 1};
-}
-
-std::vector<float> Noise(std::size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> value(-0.5f, 0.5f);
-    std::vector<float> samples(n);
-    for (float& x : samples) x = value(random);
-    return samples;
 }
 
 // The whole signal through one plain filter, padded with silence, with the
@@ -65,7 +58,8 @@ TEST(EqualizerStream, CallsOfAnySizeEqualFilteringInOnePiece) {
     for (int channels : {1, 2}) {
         EqualizerStream stream(Constants());
         stream.SetGains(kGains);
-        std::vector<float> input = Noise(48000 * channels * 2 + 333 * channels, 3 + channels);
+        std::vector<float> input =
+            kefo_test::NoiseSamples(48000 * channels * 2 + 333 * channels, 3 + channels);
         input[1000] = std::numeric_limits<float>::quiet_NaN();
         input[2001] = -std::numeric_limits<float>::infinity();
         ASSERT_TRUE(stream.Prepare(channels, 48000));
@@ -93,7 +87,7 @@ TEST(EqualizerStream, CallsOfAnySizeEqualFilteringInOnePiece) {
 TEST(EqualizerStream, OneCallComesBackWholeARefusedFormatChangesNothingANewOneRestarts) {
     EqualizerStream stream(Constants());
     stream.SetGains(kGains);
-    const std::vector<float> input = Noise(6000, 4);
+    const std::vector<float> input = kefo_test::NoiseSamples(6000, 4);
     ASSERT_TRUE(stream.Prepare(1, 44100));
     // A stream of one call comes back whole, and its end restarts the stream.
     EXPECT_EQ(Call(stream, input.data(), 6000, true, true), FilterInOnePiece(input, 1, 44100));

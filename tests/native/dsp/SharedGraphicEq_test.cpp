@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "dsp/LatestValue.h"
+#include "DspReference.h"
 
 namespace {
 
@@ -29,14 +30,6 @@ const float kGainsB[9] = {-15, 2, 2, 8, 0, -9, 1, 12, -6};
 
 GraphicEqConfig Constants() {
     return GraphicEqConfig{0, 0, 9, kCentres, 2, 1};
-}
-
-std::vector<float> Noise(std::size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> value(-0.5f, 0.5f);
-    std::vector<float> samples(n);
-    for (float& x : samples) x = value(random);
-    return samples;
 }
 
 std::vector<double> ResponseOf(CGraphicEqFIR& filter) {
@@ -106,7 +99,8 @@ TEST(SharedGraphicEq, OneThreadFiltersExactlyAsThePlainFilter) {
 
         const int block = plain.GetBlockLength();
         ASSERT_EQ(shared.Filter().GetBlockLength(), block);
-        const std::vector<float> input = Noise(static_cast<std::size_t>(block) * 8, 7);
+        const std::vector<float> input =
+            kefo_test::NoiseSamples(static_cast<std::size_t>(block) * 8, 7);
         std::vector<float> a(input), b(input);
         for (int i = 0; i < 8; ++i) {
             // Between blocks: a new design, bypass and back, flat.
@@ -174,7 +168,8 @@ TEST(SharedGraphicEq, TheStateAskedForLastOutlivesAFormatChange) {
         ASSERT_TRUE(plain.Init(config));
         plain.SetEnabled(0);
         const int block = plain.GetBlockLength();
-        const std::vector<float> input = Noise(static_cast<std::size_t>(block) * 2, 11);
+        const std::vector<float> input =
+            kefo_test::NoiseSamples(static_cast<std::size_t>(block) * 2, 11);
         std::vector<float> a(input), b(input);
         for (int i = 0; i < 2; ++i) {
             bypassed.Filter().Process(a.data() + i * block);

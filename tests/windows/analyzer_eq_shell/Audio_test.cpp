@@ -10,6 +10,7 @@
 #include "AnalyzerEqFixture.h"
 #include "hostsim/host/AudioStream.h"
 #include "dsp/CGraphicEqFIR.h"
+#include "tests/native/dsp/DspReference.h"
 
 namespace {
 
@@ -17,14 +18,6 @@ using hostsim::StreamFormat;
 
 const double kCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 const float kRock[9] = {0, 2, 4, 2, 0, 0, 0, 2, 4};
-
-std::vector<float> Noise(std::size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> sample(-0.5f, 0.5f);
-    std::vector<float> values(count);
-    for (float& v : values) v = sample(random);
-    return values;
-}
 
 // The whole signal through one equalizer, with the delay removed.
 std::vector<float> FilterInOnePiece(const std::vector<float>& input, int channels, int rate,
@@ -69,7 +62,7 @@ void ExpectClose(const std::vector<float>& actual, const std::vector<float>& exp
 TEST_F(AnalyzerEqAudio, SmallCallsReturnWholeBlocksMinusTheDelay) {
     UseGains(kRock);
     StreamFormat mono{1, 44100, kefo::kCmdProcessPlayback};
-    std::vector<float> input = Noise(100 * 60, 1);
+    std::vector<float> input = kefo_test::NoiseSamples(100 * 60, 1);
     std::vector<int> returned;
     for (int call = 0; call < 60; ++call)
         returned.push_back(static_cast<int>(
@@ -90,7 +83,7 @@ TEST_F(AnalyzerEqAudio, SmallCallsReturnWholeBlocksMinusTheDelay) {
 
 TEST_F(AnalyzerEqAudio, UnusableBlocksPassThroughUntouched) {
     UseGains(kRock);
-    std::vector<float> input = Noise(4096, 5);
+    std::vector<float> input = kefo_test::NoiseSamples(4096, 5);
     for (StreamFormat bad : {StreamFormat{3, 44100, 0x40000}, StreamFormat{0, 44100, 0x40000},
                              StreamFormat{2, 0, 0x40000}, StreamFormat{2, -8000, 0x40000},
                              StreamFormat{2, 2000000000, 0x40000}}) {
@@ -121,7 +114,7 @@ TEST_F(AnalyzerEqAudio, UnusableBlocksPassThroughUntouched) {
 TEST_F(AnalyzerEqAudio, RefusedOutputBufferKeepsTheHostsBlockAndIsReportedOnceFromTheUiSide) {
     UseGains(kRock);
     StreamFormat mono{1, 44100, kefo::kCmdProcessPlayback};
-    std::vector<float> input = Noise(4096, 6);
+    std::vector<float> input = kefo_test::NoiseSamples(4096, 6);
     record_.script.failAllocateAudio = true;
     for (int call = 0; call < 3; ++call) {
         std::vector<float> output =
@@ -163,7 +156,7 @@ TEST_F(AnalyzerEqAudio, BypassIsTheSameDelayedSignal) {
     values[7] = 1.0f;
     values[12] = 9.0f;
     ASSERT_EQ(SetParameters(values), 1);
-    std::vector<float> input = Noise(5000, 8);
+    std::vector<float> input = kefo_test::NoiseSamples(5000, 8);
     std::vector<float> output = hostsim::SendBlock(record_, input.data(), 5000,
                                                    StreamFormat{1, 44100, 0x40000}, true, true);
     ExpectClose(output, input);
