@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "hostsim/host/AddOnModule.h"
+#include "hostsim/host/CallerState.h"
 #include "hostsim/system/ModalDialogDriver.h"
 #include "hostsim/host/ProcessingCall.h"
 #include "Validation.h"
@@ -85,11 +86,18 @@ void ValidationRun::EndAfterHang(long long runningMillis) {
 }
 
 int ValidationRun::Send(HostRecord& record, int command, const std::string& what) {
+    const CallerState before = CallerState::Now();
     BeginCall(what, options_.callLimitSeconds);
     const int result = record.Send(command);
     EndCall();
     if (record.LastFailure().kind != kefo::ForeignFailure::kNone)
         throw GroupFailure(what + ": the add-on " + DescribeFailure(record.LastFailure()));
+    // The host's numbers are computed and printed as it set them up.
+    const std::string changed = before.ChangeIn(CallerState::Now());
+    if (!changed.empty()) {
+        before.Restore();
+        throw GroupFailure(what + ": the add-on left the host changed: " + changed);
+    }
     return result;
 }
 

@@ -3,6 +3,9 @@
 // Never shipped.
 #include <windows.h>
 
+#include <xmmintrin.h>
+
+#include <clocale>
 #include <cstring>
 #include <stdexcept>
 
@@ -15,6 +18,8 @@
 #define KEFO_RULE_THROWS 5
 #define KEFO_RULE_HANGS 6
 #define KEFO_RULE_ENDS_PROCESS 7
+#define KEFO_RULE_FLUSHES_TO_ZERO 8
+#define KEFO_RULE_SETS_LOCALE 9
 
 #ifndef KEFO_BROKEN_RULE
 #define KEFO_BROKEN_RULE 0
@@ -55,6 +60,11 @@ int Process(KEFO_Params* record) {
     const int channels = record->audioFormatA == 1 ? 1 : 2;
     float* samples = record->audioBuffer;
     if (!instance || !samples || record->audioItemCount <= 0) return kefo::kResultHandled;
+#if KEFO_BROKEN_RULE == KEFO_RULE_FLUSHES_TO_ZERO
+    _mm_setcsr(_mm_getcsr() | 0x8040);  // flush-to-zero and denormals-are-zero, left on
+#elif KEFO_BROKEN_RULE == KEFO_RULE_SETS_LOCALE
+    std::setlocale(LC_ALL, "");  // the user's locale, left for the host
+#endif
 #if KEFO_BROKEN_RULE == KEFO_RULE_HANGS
     if (record->audioFormatB == 192000)
         for (volatile int forever = 1; forever;) Sleep(10);

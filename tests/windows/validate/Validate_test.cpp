@@ -50,6 +50,12 @@ TEST(Validate, EachBrokenRuleFailsItsGroupAndNamesTheCall) {
         {L"KEFO_Broken_EndsProcess.dll",
          "lifecycle: FAIL  careless command 14 (kind 0): the add-on ended the process (exit code "
          "0x7)"},
+        {L"KEFO_Broken_FlushesToZero.dll",
+         "audio: FAIL  0x20000 at 44100 Hz, stereo, block 1 of 256 frames: the add-on left the "
+         "host changed: MXCSR 0x1F80 became 0x9FC0"},
+        {L"KEFO_Broken_SetsLocale.dll",
+         "audio: FAIL  0x20000 at 44100 Hz, stereo, block 1 of 256 frames: the add-on left the "
+         "host changed: C locale \"C\" became \""},
         {L"KEFO_Broken_Hangs.dll",
          "audio: FAIL  0x20000 at 192000 Hz, mono, block 1 of 1 frames: no return after "},
     };
