@@ -80,11 +80,11 @@ int RunValidationSupervisor(const ValidateOptions& options) {
     Tally tally;
     bool measure = true;
     std::string unmeasured;  // why the resources are not judged, once a worker ended early
-    while (tally.next <= kResourcesGroup) {
-        if (!measure && tally.next == kResourcesGroup) {
-            if (!tally.resourcesReported) tally.Report(kResourcesGroup, "SKIP", unmeasured);
-            break;
-        }
+    // A worker that counts no resources is done once the groups before them are.
+    auto allReported = [&] {
+        return tally.next > kResourcesGroup || (!measure && tally.next == kResourcesGroup);
+    };
+    while (!allReported()) {
         board.SetGroup("");
         board.SetCall("");
         DWORD exitCode = 0;
@@ -95,7 +95,7 @@ int RunValidationSupervisor(const ValidateOptions& options) {
                 tally.Report(group, "FAIL", "hostsim could not start its worker process");
             break;
         }
-        if (tally.next > kResourcesGroup || (!measure && tally.next == kResourcesGroup)) continue;
+        if (allReported()) break;
 
         // The worker ended early: over a hung call (the board says which, and
         // for how long), or the add-on ended it.
@@ -119,6 +119,7 @@ int RunValidationSupervisor(const ValidateOptions& options) {
         const int index = GroupIndex(group);
         tally.Report(index >= tally.next ? index : tally.next, "FAIL", why);
     }
+    if (!tally.resourcesReported) tally.Report(kResourcesGroup, "SKIP", unmeasured);
     std::printf("validate: %d passed, %d failed, %d skipped\n", tally.passed, tally.failed,
                 tally.skipped);
     std::fflush(stdout);

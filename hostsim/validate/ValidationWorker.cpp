@@ -144,12 +144,12 @@ int RunValidationWorker(const ValidateOptions& options) {
             last = now;
         }
         run.SetGroup(GroupName(kResourcesGroup));
-        const ResourceCounts after = MeasureResources();
         if (!options.measureResources) {
             // The supervisor reports why the resources are not judged.
         } else if (warmUp.status == Status::kFail) {
             report(kResourcesGroup, {Status::kSkip, "the warm-up failed: " + warmUp.detail});
         } else {
+            const ResourceCounts after = MeasureResources();
             const std::string growth = ResourceGrowthBeyondAllowance(before, after);
             report(kResourcesGroup,
                    {growth.empty() ? Status::kPass : Status::kFail,
@@ -159,8 +159,8 @@ int RunValidationWorker(const ValidateOptions& options) {
                         byGroup + (growth.empty() ? "" : ")")});
         }
     }
-    // A thread ended in the middle of foreign code may hold locks the
-    // process's orderly exit would wait for.
+    // No orderly exit: it would run the add-on's detach code, which may wait
+    // on threads of its own that it left running.
     TerminateProcess(GetCurrentProcess(), failed ? 1 : 0);
     return failed ? 1 : 0;
 }
