@@ -46,8 +46,12 @@ int Dispatch(KEFO_Params* record) {
     if (code == kCmdCreateInstance) return OnCreate(record);
 
     const InstanceCommand* command = nullptr;
-    for (const InstanceCommand& row : kInstanceCommands)
-        if (row.code == code) command = &row;
+    for (const InstanceCommand& row : kInstanceCommands) {
+        if (row.code == code) {
+            command = &row;
+            break;
+        }
+    }
     if (!command) return kResultUnknown;
     // A host that sends one without a live context gets "handled" and
     // nothing happens.
