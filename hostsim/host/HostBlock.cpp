@@ -1,5 +1,6 @@
 #include "HostBlock.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace hostsim {
@@ -31,6 +32,16 @@ bool HostBlock::CameBackAsSent() const {
 std::vector<float> HostBlock::Returned() const {
     if (!record_.audioBuffer || record_.audioItemCount <= 0) return {};
     return std::vector<float>(record_.audioBuffer, record_.audioBuffer + record_.audioItemCount);
+}
+
+int HostBlock::FirstUnwritten() const {
+    const std::vector<float> returned = Returned();
+    for (std::size_t i = 0; i < returned.size(); ++i) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &returned[i], sizeof bits);
+        if (bits == kUnwrittenSampleBits) return static_cast<int>(i);
+    }
+    return -1;
 }
 
 std::string HostBlock::ReturnFault() const {

@@ -43,6 +43,9 @@ public:
     bool CameBackAsSent() const;
     // What came back: empty without a buffer or samples.
     std::vector<float> Returned() const;
+    // The first sample that came back still holding what AllocateAudio
+    // filled it with (kUnwrittenSampleBits); -1 when every one was written.
+    int FirstUnwritten() const;
     // Empty when what came back fits the buffer it came back in: at most the
     // host's block in the host's block, at most its own size in a buffer the
     // add-on allocated, no samples without a buffer, no negative count.

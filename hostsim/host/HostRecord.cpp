@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "ProcessingCall.h"
@@ -392,7 +393,11 @@ void* HostRecord::AllocateAudio(int bytes) {
     Record(22, "AllocateAudio", {Num(bytes)});
     if (script.failAllocateAudio || bytes <= 0) return nullptr;
     void* buffer = std::malloc(static_cast<std::size_t>(bytes));
-    if (buffer) audioBuffers_[buffer] = bytes;
+    if (!buffer) return nullptr;
+    audioBuffers_[buffer] = bytes;
+    std::memset(buffer, 0, static_cast<std::size_t>(bytes));
+    auto* samples = static_cast<std::uint32_t*>(buffer);
+    for (int i = 0; i < bytes / 4; ++i) samples[i] = kUnwrittenSampleBits;
     return buffer;
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <set>
@@ -54,6 +55,10 @@ struct HostScript {
     int unnamedSlotAnswerBase = 0;
     double slot30Answer = 0.0;
 };
+
+// What AllocateAudio fills a new buffer with: a quiet NaN whose payload
+// no arithmetic makes, so a sample still holding it was never written.
+inline constexpr std::uint32_t kUnwrittenSampleBits = 0x7FC0FEEDu;
 
 class HostRecord : public KEFO_Params_8_0 {
 public:

@@ -1,11 +1,12 @@
 // hostsim validate: whether an add-on DLL, ours or anyone's, is fit for the
-// host. Seven groups of checks run in order, each on a thread of its own
+// host. Eight groups of checks run in order, each on a thread of its own
 // under a watchdog, and each ends PASS, FAIL (with the call that broke a
 // rule) or SKIP (with the reason):
 //
 //   identity   the information query as the installer and each host version make it
 //   lifecycle  Create and Destroy repeated, twice, out of order
 //   audio      every rate, mono and stereo, odd and extreme block sizes
+//   realtime   steady streams: no heap, lock, wait, file or window call; in time
 //   settings   stored arrays short, long, non-finite, out of range and random
 //   windows    every menu command, About and help, under the display
 //   threads    the stress run: audio and UI threads on one instance (full level)
@@ -69,6 +70,7 @@ public:
     const ValidateOptions& Options() const { return options_; }
     // The add-on's entry point once LoadModule has loaded it; null before.
     KEFO_ProcessingFn Processing() const { return module_ ? module_->Processing() : nullptr; }
+    HMODULE Module() const { return module_ ? module_->Handle() : nullptr; }
     // The add-on's answer to the information query (host 8.0).
     InfoReply info;
     std::mt19937 random;
@@ -76,6 +78,13 @@ public:
     // Sends command on record; a call that does not return fails the group,
     // named by what ("Create (kind 0)").
     int Send(HostRecord& record, int command, const std::string& what);
+    // How long the last Send took inside the add-on, in microseconds, and
+    // how many calls the run has sent.
+    double LastCallMicros() const { return lastCallMicros_; }
+    long long CallsSent() const { return callsSent_; }
+    // A line printed under the group's name before its result: a figure, or
+    // a warning that does not fail the group.
+    void Note(const std::string& line);
     // The same for a call that opens a modal dialog: the dialog is closed as
     // a user would (Cancel, else OK, else WM_CLOSE) after F1 was pressed in it.
     int SendClosingDialogs(HostRecord& record, int command, const std::string& what);
@@ -108,6 +117,8 @@ private:
     std::vector<int> servedKinds_;
     bool servedKnown_ = false;
     int display_ = -1;
+    double lastCallMicros_ = 0;
+    long long callsSent_ = 0;
     mutable CRITICAL_SECTION lock_;
     std::string currentCall_;
     std::atomic<long long> callStart_{0};
@@ -124,6 +135,7 @@ inline void Require(bool condition, const std::string& text) {
 std::string CheckIdentity(ValidationRun& run);
 std::string CheckLifecycle(ValidationRun& run);
 std::string CheckAudio(ValidationRun& run);
+std::string CheckRealtime(ValidationRun& run);
 std::string CheckSettings(ValidationRun& run);
 std::string CheckWindows(ValidationRun& run);
 std::string CheckThreads(ValidationRun& run);
@@ -142,6 +154,28 @@ int ExerciseWindows(ValidationRun& run, HostRecord& record, const std::string& k
 // group on a rule broken.
 void StreamOnce(ValidationRun& run, HostRecord& record, int channels, int rate);
 
+// What a fixed stream of stereo or mono blocks through command gives back,
+// in order; empty when the add-on answers 0. Fails the group on a rule
+// broken.
+std::vector<float> StreamOutput(ValidationRun& run, HostRecord& record, int command, int channels,
+                                int rate);
+
+// The first index at which a and b differ in their bits (the shorter one's
+// length when one is longer), or -1.
+long long FirstDifference(const std::vector<float>& a, const std::vector<float>& b);
+
+// The audio commands in the order the groups send them.
+inline constexpr int kAudioCommands[] = {kefo::kCmdAnalyzeFeedA, kefo::kCmdProcessRecording,
+                                         kefo::kCmdProcessPlayback, kefo::kCmdAnalyzeFeedB,
+                                         kefo::kCmdProcessSaving};
+// The analyzer feeds, which must leave the block as it came.
+inline bool LooksOnly(int command) {
+    return command == kefo::kCmdAnalyzeFeedA || command == kefo::kCmdAnalyzeFeedB;
+}
+// The instance kind the audio checks use: the first one served that is not
+// dialog-only. Skips the group when there is none.
+int AudioKind(ValidationRun& run);
+
 // The exit code of a worker that ended itself over a hung call.
 constexpr DWORD kWorkerEndedByHang = 0x4B48414E;
 
@@ -158,8 +192,9 @@ struct ValidationGroup {
 // which compares the counts taken around them.
 inline constexpr ValidationGroup kGroups[] = {
     {"identity", &CheckIdentity, false, false}, {"lifecycle", &CheckLifecycle, false, false},
-    {"audio", &CheckAudio, false, false},       {"settings", &CheckSettings, false, false},
-    {"windows", &CheckWindows, true, false},    {"threads", &CheckThreads, true, true},
+    {"audio", &CheckAudio, false, false},       {"realtime", &CheckRealtime, false, false},
+    {"settings", &CheckSettings, false, false}, {"windows", &CheckWindows, true, false},
+    {"threads", &CheckThreads, true, true},
 };
 constexpr int kResourcesGroup = static_cast<int>(sizeof kGroups / sizeof kGroups[0]);
 // The name of group index, "resources" for kResourcesGroup.

@@ -88,8 +88,15 @@ void ValidationRun::EndAfterHang(long long runningMillis) {
 int ValidationRun::Send(HostRecord& record, int command, const std::string& what) {
     const CallerState before = CallerState::Now();
     BeginCall(what, options_.callLimitSeconds);
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceCounter(&start);
     const int result = record.Send(command);
+    QueryPerformanceCounter(&end);
     EndCall();
+    QueryPerformanceFrequency(&frequency);
+    lastCallMicros_ = 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                      static_cast<double>(frequency.QuadPart);
+    ++callsSent_;
     if (record.LastFailure().kind != kefo::ForeignFailure::kNone)
         throw GroupFailure(what + ": the add-on " + DescribeFailure(record.LastFailure()));
     // The host's numbers are computed and printed as it set them up.
@@ -99,6 +106,11 @@ int ValidationRun::Send(HostRecord& record, int command, const std::string& what
         throw GroupFailure(what + ": the add-on left the host changed: " + changed);
     }
     return result;
+}
+
+void ValidationRun::Note(const std::string& line) {
+    std::printf("  %s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 int ValidationRun::SendClosingDialogs(HostRecord& record, int command, const std::string& what) {

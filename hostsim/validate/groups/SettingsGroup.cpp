@@ -3,6 +3,7 @@
 // count that lies about a missing array. The add-on answers, leaves the
 // host's array as it was, and its instance keeps working: its state
 // queries answer and audio still streams by the rules.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -79,6 +80,62 @@ void StillWorks(ValidationRun& run, HostRecord& record, const std::string& after
     StreamOnce(run, record, 2, 44100);
 }
 
+// Creates an instance of kind with stored (none when null), streams once
+// through each processing command, and destroys it; returns what came back
+// and leaves in record what the add-on stored.
+std::vector<float> RunInstance(ValidationRun& run, HostRecord& record, int kind,
+                               const std::vector<float>* stored, const std::string& what) {
+    record.Attach(run.Processing());
+    record.instanceKind = kind;
+    if (stored) record.SetStoredSettings(*stored);
+    const int created = run.SendClosingDialogs(record, kefo::kCmdCreateInstance, "Create " + what);
+    Require(created == 1 && record.context,
+            "Create " + what + ": answered " + std::to_string(created));
+    std::vector<float> output;
+    if (kind != kefo::kKindDialogOnly)
+        for (int command : kAudioCommands) {
+            if (LooksOnly(command)) continue;
+            const std::vector<float> stream = StreamOutput(run, record, command, 2, 44100);
+            output.insert(output.end(), stream.begin(), stream.end());
+        }
+    record.CloseFrames();
+    run.Send(record, kefo::kCmdDestroyInstance, "Destroy " + what);
+    return output;
+}
+
+// What an instance stored, handed to a fresh one at Create, is stored back
+// as it was, and the same stream gives the same bits through both. The
+// first instance starts without stored settings, the others with arrays
+// the add-on has to make sense of.
+void RequireSettingsSurvive(ValidationRun& run, int kind,
+                            const std::vector<std::vector<float>>& arrays) {
+    const std::size_t step =
+        std::max<std::size_t>(1, arrays.size() / (run.Options().full ? 20 : 4));
+    for (std::size_t a = 0; a <= arrays.size(); a += a == 0 ? 1 : step) {
+        // Start 0 has no stored settings, start a the array a.
+        const std::vector<float>* start = a == 0 ? nullptr : &arrays[a - 1];
+        const std::string which = "settings that survive (" + KindText(kind) +
+                                  (start ? ", from array " + std::to_string(a) : "") + ")";
+        HostRecord first;
+        const std::vector<float> firstOutput = RunInstance(run, first, kind, start, "for " + which);
+        if (!first.HasStoredSettings()) continue;  // nothing stored, nothing to survive
+        const std::vector<float> stored = first.StoredSettings();
+        HostRecord second;
+        const std::vector<float> secondOutput =
+            RunInstance(run, second, kind, &stored, "again for " + which);
+        const std::vector<float>& back = second.StoredSettings();
+        const long long changed = FirstDifference(stored, back);
+        Require(changed < 0, which + ": stored " + std::to_string(stored.size()) +
+                                 " values, and given them at "
+                                 "Create stored back " +
+                                 std::to_string(back.size()) + " that differ from value " +
+                                 std::to_string(changed + 1) + " on");
+        const long long differs = FirstDifference(firstOutput, secondOutput);
+        Require(differs < 0, which + ": given what it stored, gave other samples from sample " +
+                                 std::to_string(differs + 1) + " on");
+    }
+}
+
 }  // namespace
 
 std::string CheckSettings(ValidationRun& run) {
@@ -94,6 +151,7 @@ std::string CheckSettings(ValidationRun& run) {
         run.Send(probe, kefo::kCmdDestroyInstance, "Destroy (" + k + ")");
 
         const auto arrays = Arrays(run, own);
+        RequireSettingsSurvive(run, kind, arrays);
         for (std::size_t a = 0; a < arrays.size(); ++a) {
             const std::vector<float>& array = arrays[a];
             const std::string which = "array " + std::to_string(a + 1) + " (" +
