@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "AddOnModule.h"
+#include "CallerState.h"
 #include "HostRecord.h"
 #include "ProcessingCall.h"
 
@@ -28,9 +29,7 @@ std::string VersionLine(kefo::VersionWord v) {
     return text + kefo::VersionText(v);
 }
 
-}  // namespace
-
-InfoReply QueryInfo(const std::wstring& path, kefo::VersionWord hostVersion) {
+InfoReply LoadAndQuery(const std::wstring& path, kefo::VersionWord hostVersion) {
     InfoReply reply;
     reply.file = Narrow(path);
     AddOnModule module(path);
@@ -63,6 +62,17 @@ InfoReply QueryInfo(const std::wstring& path, kefo::VersionWord hostVersion) {
     }
     for (const auto& call : record.CallsTo("AddCompanionFile"))
         reply.companionFiles.push_back(call.args.at(0));
+    return reply;
+}
+
+}  // namespace
+
+InfoReply QueryInfo(const std::wstring& path, kefo::VersionWord hostVersion) {
+    // Loading and freeing the DLL run its code too.
+    const CallerState before = CallerState::Now();
+    InfoReply reply = LoadAndQuery(path, hostVersion);
+    reply.hostChanged = before.ChangeIn(CallerState::Now());
+    if (!reply.hostChanged.empty()) before.Restore();
     return reply;
 }
 

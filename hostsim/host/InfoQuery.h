@@ -15,6 +15,9 @@ struct InfoReply {
     std::string error;  // load failure or missing export; the rest is then empty
     int result = 0;
     std::string failure;  // how the call ended when it did not return
+    // What loading, asking and freeing the DLL left changed in the caller
+    // (CallerState); empty when nothing.
+    std::string hostChanged;
     // The two texts end within their fields (an unterminated one is cut at
     // the field's end above).
     bool displayNameTerminated = true;

@@ -38,11 +38,10 @@ const char* const kWatchedNames[] = {
 // Name prefixes: operator new and delete as two compilers decorate them,
 // and the registry's functions.
 const char* const kWatchedPrefixes[] = {"??2@", "??3@", "??_U@", "??_V@", "_Znw",
-                                        "_Zna", "_Zdl", "_Zda", "Reg"};
+                                        "_Zna", "_Zdl", "_Zda",  "Reg"};
 
 // Every function of these: windows, messages, drawing.
-const char* const kWatchedDlls[] = {"user32", "gdi32", "comctl32", "gdiplus", "uxtheme",
-                                    "msimg32"};
+const char* const kWatchedDlls[] = {"user32", "gdi32", "comctl32", "gdiplus", "uxtheme", "msimg32"};
 
 std::string ShortDllName(const char* dll) {
     std::string name(dll);
@@ -180,7 +179,8 @@ ImportWatch::ImportWatch(HMODULE module) {
     };
     if (!inImage(imports.VirtualAddress, sizeof(IMAGE_IMPORT_DESCRIPTOR))) return;
     StubBlock& stubs = StubBlock::Instance();
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    for (auto* entry =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
          inImage(DWORD(reinterpret_cast<const unsigned char*>(entry) - base), sizeof *entry) &&
          entry->Name != 0;
          ++entry) {
@@ -190,10 +190,12 @@ ImportWatch::ImportWatch(HMODULE module) {
             !inImage(entry->FirstThunk, sizeof(void*)))
             continue;
         const std::string dll = ShortDllName(reinterpret_cast<const char*>(base + entry->Name));
-        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        const auto* names =
+            reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
         auto** slots = reinterpret_cast<void**>(base + entry->FirstThunk);
         for (std::size_t i = 0;
-             inImage(DWORD(reinterpret_cast<const unsigned char*>(names + i) - base), sizeof *names) &&
+             inImage(DWORD(reinterpret_cast<const unsigned char*>(names + i) - base),
+                     sizeof *names) &&
              names[i].u1.AddressOfData != 0;
              ++i) {
             std::string function;

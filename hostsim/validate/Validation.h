@@ -41,6 +41,14 @@ struct ValidateOptions {
     int seconds = 10;           // the threads group's stress run
     int callLimitSeconds = 20;  // a call that takes longer is a hang
     std::wstring addOnPath;
+    // --groups and --skip: the groups to run (all when empty) and those left
+    // out, by name.
+    std::vector<std::string> onlyGroups;
+    std::vector<std::string> skippedGroups;
+    std::wstring junitPath;  // --junit FILE
+    std::wstring jsonPath;   // --json FILE
+    // Why group is left out by --groups or --skip; empty when it runs.
+    std::string LeftOut(const std::string& group) const;
     // The process that runs the groups for a supervisor (--worker): from
     // which group, whether it counts resources, and the progress board.
     bool worker = false;
@@ -175,6 +183,11 @@ inline bool LooksOnly(int command) {
 // The instance kind the audio checks use: the first one served that is not
 // dialog-only. Skips the group when there is none.
 int AudioKind(ValidationRun& run);
+
+// What the worker prints before a group's line, then the calls the group
+// made into the add-on and its seconds ("#figures 1709 1.605"); the
+// supervisor keeps them for its reports.
+inline constexpr char kFiguresLine[] = "#figures ";
 
 // The exit code of a worker that ended itself over a hung call.
 constexpr DWORD kWorkerEndedByHang = 0x4B48414E;

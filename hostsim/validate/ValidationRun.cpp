@@ -37,6 +37,17 @@ void PressF1(HWND dialog) {
     SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
 }
 
+std::string ValidateOptions::LeftOut(const std::string& group) const {
+    auto has = [&](const std::vector<std::string>& names) {
+        for (const std::string& name : names)
+            if (name == group) return true;
+        return false;
+    };
+    if (!onlyGroups.empty() && !has(onlyGroups)) return "left out (--groups)";
+    if (has(skippedGroups)) return "left out (--skip)";
+    return "";
+}
+
 ValidationRun::ValidationRun(const ValidateOptions& options)
     : random(options.seed),
       options_(options),

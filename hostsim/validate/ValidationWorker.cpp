@@ -56,6 +56,8 @@ Outcome RunGroup(ValidationRun& run, std::string (*check)(ValidationRun&)) {
 
 // A group runs unless the table skips it here.
 Outcome RunGroup(ValidationRun& run, const ValidationGroup& group) {
+    const std::string leftOut = run.Options().LeftOut(group.name);
+    if (!leftOut.empty()) return {Status::kSkip, leftOut};
     if (group.fullLevelOnly && !run.Options().full)
         return {Status::kSkip, "full level only (--level full)"};
     if (group.needsDisplay && !run.HasDisplay())
@@ -103,7 +105,12 @@ const char* GroupName(int index) {
 int RunValidationWorker(const ValidateOptions& options) {
     ValidationRun run(options);
     bool failed = false;
+    long long callsReported = 0;
+    ULONGLONG groupStart = GetTickCount64();
     auto report = [&](int group, const Outcome& outcome) {
+        std::printf("%s%lld %.3f\n", kFiguresLine, run.CallsSent() - callsReported,
+                    static_cast<double>(GetTickCount64() - groupStart) / 1000.0);
+        callsReported = run.CallsSent();
         std::printf("%s: %s  %s\n", GroupName(group), StatusText(outcome.status),
                     outcome.detail.c_str());
         std::fflush(stdout);
@@ -136,6 +143,7 @@ int RunValidationWorker(const ValidateOptions& options) {
         ResourceCounts last = before;
         for (int group = first; group < kResourcesGroup; ++group) {
             run.SetGroup(GroupName(group));
+            groupStart = GetTickCount64();
             const Outcome outcome = RunGroup(run, kGroups[group]);
             report(group, outcome);
             const ResourceCounts now = MeasureResources();
@@ -144,6 +152,7 @@ int RunValidationWorker(const ValidateOptions& options) {
             last = now;
         }
         run.SetGroup(GroupName(kResourcesGroup));
+        groupStart = GetTickCount64();
         if (!options.measureResources) {
             // The supervisor reports why the resources are not judged.
         } else if (warmUp.status == Status::kFail) {

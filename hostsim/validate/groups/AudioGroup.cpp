@@ -119,36 +119,40 @@ private:
 };
 
 // The same stream through two fresh instances at once, and through the first
-// again after Destroy and Create, gives the same bits.
+// again after Destroy and Create, gives the same bits. Each stream is the
+// first audio its instance sees.
 void RequireSameOutput(ValidationRun& run, int kind) {
     const std::string k = KindText(kind);
-    HostRecord first, second;
-    for (HostRecord* record : {&first, &second}) {
-        record->Attach(run.Processing());
-        record->instanceKind = kind;
-        Require(run.Send(*record, kefo::kCmdCreateInstance, "Create (" + k + ")") == 1,
+    auto create = [&](HostRecord& record) {
+        record.Attach(run.Processing());
+        record.instanceKind = kind;
+        Require(run.Send(record, kefo::kCmdCreateInstance, "Create (" + k + ")") == 1,
                 "Create (" + k + "): refused");
-    }
+    };
+    auto destroy = [&](HostRecord& record) {
+        record.CloseFrames();
+        run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + k + ")");
+    };
     for (int command : kAudioCommands) {
         if (LooksOnly(command)) continue;
         const std::string what =
             "same input, same output: " + Hex(command) + " at 44100 Hz, stereo";
+        HostRecord first, second;
+        create(first);
+        create(second);
         const std::vector<float> once = StreamOutput(run, first, command, 2, 44100);
         long long differs = FirstDifference(once, StreamOutput(run, second, command, 2, 44100));
         Require(differs < 0, what + ": a second fresh instance gave other samples from sample " +
                                  std::to_string(differs + 1) + " on");
-        run.Send(first, kefo::kCmdDestroyInstance, "Destroy (" + k + ")");
-        Require(run.Send(first, kefo::kCmdCreateInstance, "Create (" + k + ")") == 1,
-                "Create (" + k + ") after Destroy: refused");
+        destroy(second);
+        destroy(first);
+        create(first);
         differs = FirstDifference(once, StreamOutput(run, first, command, 2, 44100));
         Require(differs < 0, what +
                                  ": the instance made again after Destroy gave other samples "
                                  "from sample " +
                                  std::to_string(differs + 1) + " on");
-    }
-    for (HostRecord* record : {&first, &second}) {
-        record->CloseFrames();
-        run.Send(*record, kefo::kCmdDestroyInstance, "Destroy (" + k + ")");
+        destroy(first);
     }
 }
 

@@ -33,6 +33,8 @@ bool SameAnswer(const InfoReply& a, const InfoReply& b, kefo::VersionWord versio
 void CheckReply(const InfoReply& reply, const std::string& what, const std::wstring& dll) {
     Require(reply.error.empty(), what + ": " + reply.error);
     Require(reply.failure.empty(), what + ": the add-on " + reply.failure);
+    Require(reply.hostChanged.empty(),
+            what + ": the add-on left the host changed: " + reply.hostChanged);
     Require(reply.result == kefo::kResultHandled,
             what + ": answered " + std::to_string(reply.result) + ", not 1");
     Require(reply.displayNameTerminated,

@@ -34,7 +34,7 @@ std::string TimeNotJudged() {
 
 std::string Percent(double ratio) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f%%", 100.0 * ratio);
+    std::snprintf(text, sizeof text, "%.2f%%", 100.0 * ratio);
     return text;
 }
 
@@ -103,8 +103,7 @@ public:
     // so again in a second run of the same stream: a block that is slow
     // once may have lost the processor to another thread, the same block
     // twice does not.
-    void RequireInTime(const StreamResult& first, int command, int channels, int rate,
-                       int blocks) {
+    void RequireInTime(const StreamResult& first, int command, int channels, int rate, int blocks) {
         std::vector<std::size_t> slow;
         for (std::size_t b = 0; b < first.ratios.size(); ++b)
             if (first.ratios[b] > 1.0) slow.push_back(b);
@@ -185,7 +184,8 @@ std::string CheckRealtime(ValidationRun& run) {
                 const StreamResult stream = streams.Run(command, channels, rate, blocks);
                 if (!stream.taken) continue;
                 ++taken;
-                if (notJudged.empty()) streams.RequireInTime(stream, command, channels, rate, blocks);
+                if (notJudged.empty())
+                    streams.RequireInTime(stream, command, channels, rate, blocks);
                 figures.Add(stream);
             }
             if (figures.firstBlocks > 0) run.Note("realtime " + figures.Note(rate, channels));

@@ -125,9 +125,8 @@ void RequireSettingsSurvive(ValidationRun& run, int kind,
             RunInstance(run, second, kind, &stored, "again for " + which);
         const std::vector<float>& back = second.StoredSettings();
         const long long changed = FirstDifference(stored, back);
-        Require(changed < 0, which + ": stored " + std::to_string(stored.size()) +
-                                 " values, and given them at "
-                                 "Create stored back " +
+        Require(changed < 0, which + ": given the " + std::to_string(stored.size()) +
+                                 " values it stored, a fresh instance stored back " +
                                  std::to_string(back.size()) + " that differ from value " +
                                  std::to_string(changed + 1) + " on");
         const long long differs = FirstDifference(firstOutput, secondOutput);
