@@ -9,8 +9,11 @@ namespace {
 std::size_t SequenceLength(const std::string& text, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned lead = byte(i);
-    std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
-                                       : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    std::size_t length = lead < 0x80             ? 1
+                         : (lead & 0xE0) == 0xC0 ? 2
+                         : (lead & 0xF0) == 0xE0 ? 3
+                         : (lead & 0xF8) == 0xF0 ? 4
+                                                 : 0;
     if (length == 0 || i + length > text.size()) return 0;
     unsigned code = length == 1 ? lead : lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k) {
@@ -104,21 +107,23 @@ std::string JUnitXml(const ValidationReport& report) {
     xml += "<testsuites name=\"hostsim validate\"" + totals + ">\n";
     xml += "  <testsuite name=\"" + Xml(file) + "\"" + totals + ">\n";
     xml += "    <properties>\n";
-    for (const auto& [name, value] :
-         {std::pair<const char*, std::string>{"addOn", report.addOn}, {"level", report.level},
-          {"seed", std::to_string(report.seed)}, {"repeat", report.repeat}})
-        xml += "      <property name=\"" + std::string(name) + "\" value=\"" + Xml(value) + "\"/>\n";
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"addOn", report.addOn},
+                                      {"level", report.level},
+                                      {"seed", std::to_string(report.seed)},
+                                      {"repeat", report.repeat}})
+        xml +=
+            "      <property name=\"" + std::string(name) + "\" value=\"" + Xml(value) + "\"/>\n";
     xml += "    </properties>\n";
     for (const GroupReport& group : report.groups) {
-        xml += "    <testcase name=\"" + Xml(group.name) + "\" classname=\"validate." +
-               Xml(file) + "\" time=\"" + Number(group.seconds) + "\">\n";
+        xml += "    <testcase name=\"" + Xml(group.name) + "\" classname=\"validate." + Xml(file) +
+               "\" time=\"" + Number(group.seconds) + "\">\n";
         if (group.status == "FAIL")
             xml += "      <failure message=\"" + Xml(group.detail) + "\" type=\"" +
                    Xml(group.name) + "\">" + Xml(group.detail) + "</failure>\n";
         else if (group.status == "SKIP")
             xml += "      <skipped message=\"" + Xml(group.detail) + "\"/>\n";
-        const std::string output = (group.status == "PASS" ? group.detail + "\n" : "") +
-                                   GroupOutput(group);
+        const std::string output =
+            (group.status == "PASS" ? group.detail + "\n" : "") + GroupOutput(group);
         if (!output.empty()) xml += "      <system-out>" + Xml(output) + "</system-out>\n";
         xml += "    </testcase>\n";
     }

@@ -20,8 +20,8 @@ struct GroupReport {
 };
 
 struct ValidationReport {
-    std::string addOn;   // the DLL's path
-    std::string level;   // "quick" or "full"
+    std::string addOn;  // the DLL's path
+    std::string level;  // "quick" or "full"
     unsigned seed = 0;
     std::string repeat;  // a command line that repeats the run
     double seconds = 0;
