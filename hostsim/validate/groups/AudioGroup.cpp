@@ -3,8 +3,9 @@
 // host sends and none at all. A look-only feed and a command the add-on
 // does not know leave the block as it was; a processing command gives back
 // whole frames that fit the buffer they come in, as many over a stream as
-// went in, finite for finite input; a sample that is not finite stays one
-// sample.
+// went in, every sample written, finite for finite input and never
+// subnormal for normal input; a sample that is not finite stays one sample.
+// Two fresh instances, and one made again, give the same bits.
 #include <algorithm>
 #include <cmath>
 #include <cstring>

@@ -2,7 +2,8 @@
 // out of range and random, at Create and with commands 9, 10 and 11, and a
 // count that lies about a missing array. The add-on answers, leaves the
 // host's array as it was, and its instance keeps working: its state
-// queries answer and audio still streams by the rules.
+// queries answer and audio still streams by the rules. What an instance
+// stores survives into a fresh one.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
