@@ -45,6 +45,7 @@ function(kefo_add_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     DISCOVERY_TIMEOUT 600
     PROPERTIES ${properties})
 endfunction()

@@ -87,7 +87,9 @@ public:
     // named by what ("Create (kind 0)").
     int Send(HostRecord& record, int command, const std::string& what);
     // How long the last Send took inside the add-on, in microseconds, and
-    // how many calls the run has sent.
+    // how many calls the run has made into it: each BeginCall and EndCall
+    // (Send's, an information query, a frame closed; the stress run counts
+    // one).
     double LastCallMicros() const { return lastCallMicros_; }
     long long CallsSent() const { return callsSent_; }
     // A line printed under the group's name before its result: a figure, or

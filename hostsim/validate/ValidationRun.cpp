@@ -71,6 +71,7 @@ void ValidationRun::BeginCall(const std::string& what, int limitSeconds) {
 
 void ValidationRun::EndCall() {
     callStart_.store(0);
+    ++callsSent_;
 }
 
 std::string ValidationRun::CurrentCall() const {
@@ -107,7 +108,6 @@ int ValidationRun::Send(HostRecord& record, int command, const std::string& what
     QueryPerformanceFrequency(&frequency);
     lastCallMicros_ = 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
                       static_cast<double>(frequency.QuadPart);
-    ++callsSent_;
     if (record.LastFailure().kind != kefo::ForeignFailure::kNone)
         throw GroupFailure(what + ": the add-on " + DescribeFailure(record.LastFailure()));
     // The host's numbers are computed and printed as it set them up.

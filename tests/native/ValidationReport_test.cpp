@@ -26,7 +26,12 @@ ValidationReport Awkward() {
     // and an overlong sequence beside proper UTF-8.
     report.groups = {
         {"identity", "PASS", "\"Caf\xe9\" <b>&amp;</b>\x01 \xc0\x80 \xc2\xb5s", {}, 0.25, 6},
-        {"audio", "FAIL", "0x20000 at 44100 Hz, mono: a ]]> and a \"quote\"", {"warning: \t1"}, 3, 900},
+        {"audio",
+         "FAIL",
+         "0x20000 at 44100 Hz, mono: a ]]> and a \"quote\"",
+         {"warning: \t1"},
+         3,
+         900},
         {"threads", "SKIP", "full level only", {}, 0, -1},
     };
     return report;
@@ -58,7 +63,8 @@ TEST(ValidationReport, JUnitXmlParsesAndHoldsEachGroup) {
         const xmlNode* child = xmlFirstElementChild(const_cast<xmlNode*>(node));
         outcomes.push_back(child ? reinterpret_cast<const char*>(child->name) : "");
         if (outcomes.back() == "failure") {
-            EXPECT_EQ(attribute(child, "message"), "0x20000 at 44100 Hz, mono: a ]]> and a \"quote\"");
+            EXPECT_EQ(attribute(child, "message"),
+                      "0x20000 at 44100 Hz, mono: a ]]> and a \"quote\"");
         }
     }
     EXPECT_EQ(names, (std::vector<std::string>{"identity", "audio", "threads"}));
