@@ -5,7 +5,7 @@
 #include "hostsim/host/CallerState.h"
 #include "hostsim/system/ModalDialogDriver.h"
 #include "hostsim/host/ProcessingCall.h"
-#include "Validation.h"
+#include "ValidationRun.h"
 
 namespace hostsim {
 namespace {
