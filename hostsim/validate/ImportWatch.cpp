@@ -196,6 +196,8 @@ ImportWatch::ImportWatch(HMODULE module) {
         for (std::size_t i = 0;
              inImage(DWORD(reinterpret_cast<const unsigned char*>(names + i) - base),
                      sizeof *names) &&
+             inImage(DWORD(reinterpret_cast<const unsigned char*>(slots + i) - base),
+                     sizeof *slots) &&
              names[i].u1.AddressOfData != 0;
              ++i) {
             std::string function;
