@@ -96,15 +96,21 @@ kefo_choose_32bit() {
     status=$?
     KEFO_32BIT_WHY="Wine's 32-bit hostname.exe under the WoW64 loader exited $status"
   fi
+  # The probe's errors go to a file, not a pipe: Wine's services started by
+  # the probe outlive it and would hold a pipe open.
+  local errors
+  errors=$(mktemp)
   if [ "$status" = 0 ]; then
     KEFO_32BIT=native
-  elif kefo_wine_emulated "$KEFO_HOSTNAME32" >/dev/null 2>&1; then
+  elif kefo_wine_emulated "$KEFO_HOSTNAME32" >/dev/null 2>"$errors"; then
     KEFO_32BIT=emulated
   else
     echo "Wine: no 32-bit program runs here, natively ($KEFO_32BIT_WHY) or emulated" \
-      "($(kefo_wine_emulated "$KEFO_HOSTNAME32" 2>&1 >/dev/null | head -n 1))" >&2
+      "($(head -n 1 "$errors"))" >&2
+    rm -f "$errors"
     return 1
   fi
+  rm -f "$errors"
   export KEFO_32BIT KEFO_32BIT_WHY
 }
 
