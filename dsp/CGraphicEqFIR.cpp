@@ -168,6 +168,9 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     fft_ = FftWorkArea{fftInts_.Get(), fftTables_.Get()};
     fft_.intTable[0] = 0;
     fft_.intTable[1] = 0;
+    // Every table Process and SetGains use (the complex transform of 2N in
+    // stereo, the real one of N), so that no transform builds one later.
+    FftBuildTables(transformLength_, fft_);
     isa_ = FftFastestIsa();
 
     BuildFlatResponse();
