@@ -185,6 +185,7 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     for (int i = 1; i < bandCount_; ++i) k[i] = pi_ / (centres_[i] - centres_[i - 1]);
 
     std::memset(accumulator_.Get(), 0, sizeof(double) * frameLength_);
+    std::memset(work_.Get(), 0, sizeof(double) * frameLength_);  // the padding Process keeps
     initialized_ = 1;
     return true;
 }
@@ -370,23 +371,27 @@ void CGraphicEqFIR::FilterBlock() noexcept {
 void CGraphicEqFIR::Process(float* block) noexcept {
     KEFO_MARK();
     if (!initialized_ || block == nullptr) return;
-    const int frame = frameLength_;
     const int length = blockLength_;
     const int tail = tailLength_;
     double* acc = accumulator_.Get();
     if (enabled_) {
+        // The work buffer's zero padding X[L ... C - 1] is left there by the
+        // previous block's advance (and by Init), and the accumulator's top
+        // L slots are empty between blocks: no pass of its own clears either.
         double* x = work_.Get();
         for (int i = 0; i < length; ++i) x[i] = block[i];
-        for (int i = length; i < frame; ++i) x[i] = 0.0;
         FilterBlock();
         // Overlap-add, output and advance in one pass: the first L sums go
-        // out, the rest move down by L, and the top L slots start empty.
+        // out, the rest move down by L (the empty top L slots stay empty),
+        // and the padding is cleared for the next block as it is read.
         const double scale = outputScale_;
         for (int i = 0; i < length; ++i) block[i] = static_cast<float>(acc[i] + x[i] * scale);
-        const double* xTail = x + length;
+        double* xTail = x + length;
         const double* accTail = acc + length;
-        for (int i = 0; i < tail; ++i) acc[i] = accTail[i] + xTail[i] * scale;
-        std::memset(acc + tail, 0, sizeof(double) * length);
+        for (int i = 0; i < tail; ++i) {
+            acc[i] = accTail[i] + xTail[i] * scale;
+            xTail[i] = 0.0;
+        }
     } else {
         // Bypass writes the block where the filter's delayed impulse would
         // have put it, so switching never moves the audio in time.
