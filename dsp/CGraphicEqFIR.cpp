@@ -74,6 +74,10 @@ std::int64_t TransformLengthFor(const GraphicEqConfig& config) {
 
 CGraphicEqFIR::CGraphicEqFIR()
     : initialized_(0),
+      sized_(0),
+      initStep_(0),
+      designStep_(0),
+      designSelector_(0),
       enabled_(0),
       channels_(0),
       bandCount_(0),
@@ -116,7 +120,17 @@ void CGraphicEqFIR::FreeBuffers() noexcept {
 
 bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     KEFO_MARK();
+    if (!BeginInit(config)) return false;
+    FinishSetup();
+    return true;
+}
+
+bool CGraphicEqFIR::BeginInit(const GraphicEqConfig& config) noexcept {
+    KEFO_MARK();
     initialized_ = 0;
+    sized_ = 0;
+    initStep_ = 0;
+    designStep_ = 0;
     responseView_ = nullptr;
     FreeBuffers();
     channels_ = bandCount_ = transformLength_ = frameLength_ = blockLength_ = 0;
@@ -168,45 +182,84 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     fft_ = FftWorkArea{fftInts_.Get(), fftTables_.Get()};
     fft_.intTable[0] = 0;
     fft_.intTable[1] = 0;
-    // Every table Process and SetGains use (the complex transform of 2N in
-    // stereo, the real one of N), so that no transform builds one later.
-    FftBuildTables(transformLength_, fft_);
     isa_ = FftFastestIsa();
-
-    BuildFlatResponse();
-
-    const int q = halfKernel_;
-    double* w = window_.Get();
-    for (int m = 0; m < q; ++m) {
-        w[m] = (1.0 - std::cos(pi_ * (q + m) / q)) / transformLength_;
-    }
-    double* k = cosineRates_.Get();
-    k[0] = 0.0;
-    for (int i = 1; i < bandCount_; ++i) k[i] = pi_ / (centres_[i] - centres_[i - 1]);
-
-    std::memset(accumulator_.Get(), 0, sizeof(double) * frameLength_);
-    std::memset(work_.Get(), 0, sizeof(double) * frameLength_);  // the padding Process keeps
-    initialized_ = 1;
+    sized_ = 1;
+    initStep_ = 1;
     return true;
 }
 
-// The response of an impulse delayed by Q - 1 frames, in the unpacked layout,
-// and H set to it.
-void CGraphicEqFIR::BuildFlatResponse() noexcept {
+// Init's work after the allocations, in steps that each touch at most about
+// one frame of fresh memory (a page fault costs more than the arithmetic).
+// The steps work on buffers of their own, so their order does not change a
+// value.
+void CGraphicEqFIR::RunInitStep() noexcept {
     const int n = transformLength_;
-    double* s = spectrum_.Get();
-    std::memset(s, 0, sizeof(double) * (n + 2));
-    s[halfKernel_ - 1] = 1.0;
-    RealFft(isa_, n, 1, s, fft_);
-    s[n] = s[1];
-    s[1] = 0.0;
-    s[n + 1] = 0.0;
-    if (channels_ == 2) {
-        ExpandToStereo(s, flat_.Get(), 0);
-    } else {
-        std::memcpy(flat_.Get(), s, sizeof(double) * (n + 2));
+    const int responseLength = (n + 2) * channels_;
+    switch (initStep_) {
+        case 1:
+            // Every table Process and SetGains use (the complex transform of
+            // 2N in stereo, the real one of N), so that no transform builds
+            // one later.
+            FftBuildTables(n, fft_);
+            break;
+        case 2: {
+            const int q = halfKernel_;
+            double* w = window_.Get();
+            for (int m = 0; m < q; ++m) w[m] = (1.0 - std::cos(pi_ * (q + m) / q)) / n;
+            double* k = cosineRates_.Get();
+            k[0] = 0.0;
+            for (int i = 1; i < bandCount_; ++i) k[i] = pi_ / (centres_[i] - centres_[i - 1]);
+            break;
+        }
+        case 3: {
+            // The spectrum of an impulse delayed by Q - 1 frames, unpacked.
+            double* sp = spectrum_.Get();
+            std::memset(sp, 0, sizeof(double) * (n + 2));
+            sp[halfKernel_ - 1] = 1.0;
+            RealFft(isa_, n, 1, sp, fft_);
+            sp[n] = sp[1];
+            sp[1] = 0.0;
+            sp[n + 1] = 0.0;
+            break;
+        }
+        case 4:
+            if (channels_ == 2) {
+                ExpandToStereo(spectrum_.Get(), flat_.Get(), 0);
+            } else {
+                std::memcpy(flat_.Get(), spectrum_.Get(), sizeof(double) * (n + 2));
+            }
+            break;
+        case 5: std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * responseLength); break;
+        case 6: std::memset(accumulator_.Get(), 0, sizeof(double) * frameLength_); break;
+        default:
+            std::memset(work_.Get(), 0,
+                        sizeof(double) * frameLength_);  // the padding Process keeps
+            initStep_ = 0;
+            initialized_ = 1;
+            return;
     }
-    std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * (n + 2) * channels_);
+    ++initStep_;
+}
+
+bool CGraphicEqFIR::ContinueSetup() noexcept {
+    KEFO_MARK_FILL();
+    if (initStep_ != 0) {
+        RunInitStep();
+    } else if (designStep_ != 0) {
+        RunDesignStep();
+    }
+    return initStep_ != 0 || designStep_ != 0;
+}
+
+void CGraphicEqFIR::FinishSetup() noexcept {
+    KEFO_MARK_FILL();
+    while (initStep_ != 0) RunInitStep();
+    while (designStep_ != 0) RunDesignStep();
+}
+
+bool CGraphicEqFIR::IsSized() const noexcept {
+    KEFO_MARK_FILL();
+    return sized_ != 0;
 }
 
 // Writes each bin of a mono unpacked spectrum into both channel slots of the
@@ -229,16 +282,19 @@ void CGraphicEqFIR::ExpandToStereo(const double* mono, double* stereo,
 
 void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept {
     KEFO_MARK();
-    if (!initialized_ || gainsDb == nullptr) return;
+    if (!sized_ || gainsDb == nullptr) return;
+    BeginGains(gainsDb, channelSelector);
+    FinishSetup();
+}
+
+void CGraphicEqFIR::BeginGains(const float* gainsDb, int channelSelector) noexcept {
+    KEFO_MARK();
+    if (!sized_ || gainsDb == nullptr) return;
     responseView_ = nullptr;
     const int count = bandCount_;
-    const int n = transformLength_;
-    const int q = halfKernel_;
-    const double* f = centres_;
     double* g = gains_.Get();
     double* mid = mids_.Get();
     double* half = halfDiffs_.Get();
-    const double* k = cosineRates_.Get();
     for (int i = 0; i < count; ++i) {
         const double gain = gainsDb[i];
         g[i] = gain > kGainFloorDb ? gain : kGainOffDb;
@@ -247,27 +303,45 @@ void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept
         mid[i] = (g[i - 1] + g[i]) * 0.5;
         half[i] = (g[i - 1] - g[i]) * 0.5;
     }
+    designSelector_ = channelSelector;
+    designStep_ = 1;
+}
 
-    // Sample the curve in dB on every bin: flat below the first centre and
-    // above the last, a half-cosine from each centre to the next.
+// The design after BeginGains, in two steps: the curve, then the kernel and
+// its spectrum. H changes at the end of the second.
+void CGraphicEqFIR::RunDesignStep() noexcept {
+    const int count = bandCount_;
+    const int n = transformLength_;
+    const int q = halfKernel_;
+    const double* f = centres_;
+    const double* g = gains_.Get();
+    const double* mid = mids_.Get();
+    const double* half = halfDiffs_.Get();
+    const double* k = cosineRates_.Get();
     double* s = spectrum_.Get();
-    const double firstLevel = std::pow(10.0, g[0] * 0.05);
-    const double lastLevel = std::pow(10.0, g[count - 1] * 0.05);
-    int b = 0;
-    for (int j = 0; j <= n / 2; ++j) {
-        const double phi = j * binSpacing_;
-        if (b < count && phi > f[b]) ++b;
-        double level;
-        if (b == count) {
-            level = lastLevel;
-        } else if (b > 0) {
-            const double d = half[b] * std::cos(k[b] * (phi - f[b - 1])) + mid[b];
-            level = std::pow(10.0, d * 0.05);
-        } else {
-            level = firstLevel;
+    if (designStep_ == 1) {
+        // Sample the curve in dB on every bin: flat below the first centre
+        // and above the last, a half-cosine from each centre to the next.
+        const double firstLevel = std::pow(10.0, g[0] * 0.05);
+        const double lastLevel = std::pow(10.0, g[count - 1] * 0.05);
+        int b = 0;
+        for (int j = 0; j <= n / 2; ++j) {
+            const double phi = j * binSpacing_;
+            if (b < count && phi > f[b]) ++b;
+            double level;
+            if (b == count) {
+                level = lastLevel;
+            } else if (b > 0) {
+                const double d = half[b] * std::cos(k[b] * (phi - f[b - 1])) + mid[b];
+                level = std::pow(10.0, d * 0.05);
+            } else {
+                level = firstLevel;
+            }
+            s[2 * j] = level;
+            s[2 * j + 1] = 0.0;
         }
-        s[2 * j] = level;
-        s[2 * j + 1] = 0.0;
+        designStep_ = 2;
+        return;
     }
 
     // Zero-phase impulse response (times N/2), then the windowed kernel
@@ -285,16 +359,19 @@ void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept
     s[1] = 0.0;
     s[n + 1] = 0.0;
     if (channels_ == 2) {
-        ExpandToStereo(s, response_.Get(), channelSelector);
+        ExpandToStereo(s, response_.Get(), designSelector_);
     } else {
         std::memcpy(response_.Get(), s, sizeof(double) * (n + 2));
     }
+    designStep_ = 0;
 }
 
 void CGraphicEqFIR::SetFlat() noexcept {
     KEFO_MARK_FILL();
-    if (!initialized_) return;
+    if (!sized_) return;
     responseView_ = nullptr;
+    designStep_ = 0;
+    if (!initialized_) return;  // the Init steps end with the flat response
     std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * (transformLength_ + 2) * channels_);
 }
 
@@ -313,6 +390,7 @@ void CGraphicEqFIR::CopyResponse(double* destination) const noexcept {
 void CGraphicEqFIR::ViewResponse(const double* values) noexcept {
     KEFO_MARK_FILL();
     if (!initialized_ || values == nullptr) return;
+    designStep_ = 0;
     responseView_ = values;
 }
 
@@ -370,7 +448,8 @@ void CGraphicEqFIR::FilterBlock() noexcept {
 
 void CGraphicEqFIR::Process(float* block) noexcept {
     KEFO_MARK();
-    if (!initialized_ || block == nullptr) return;
+    if (!sized_ || block == nullptr) return;
+    FinishSetup();
     const int length = blockLength_;
     const int tail = tailLength_;
     double* acc = accumulator_.Get();
