@@ -29,11 +29,12 @@ struct Format {
     int rate;
     int channels;
 };
-const Format kFormats[] = {{44100, 1}, {44100, 2}, {96000, 1}, {96000, 2}, {192000, 1}, {192000, 2}};
+const Format kFormats[] = {{44100, 1}, {44100, 2},  {96000, 1},
+                           {96000, 2}, {192000, 1}, {192000, 2}};
 const int kBlockFrames[] = {256, 512, 1024, 2048, 4096};
-const int kRounds = 3;                    // every format and block size this often
-const double kStreamSeconds = 1.0;        // audio per stream
-const double kGoalShare = 0.25;  // of the block's duration, for every call
+const int kRounds = 3;              // every format and block size this often
+const double kStreamSeconds = 1.0;  // audio per stream
+const double kGoalShare = 0.25;     // of the block's duration, for every call
 
 double Now() {
     LARGE_INTEGER count, frequency;
@@ -43,10 +44,10 @@ double Now() {
 }
 
 struct CallTimes {
-    std::vector<double> first;       // seconds, the first call of each stream
-    std::vector<double> rest;        // seconds, every other call
-    double worstShare = 0.0;         // the largest time over block duration
-    double worstFirstShare = 0.0;    // the same among first calls
+    std::vector<double> first;     // seconds, the first call of each stream
+    std::vector<double> rest;      // seconds, every other call
+    double worstShare = 0.0;       // the largest time over block duration
+    double worstFirstShare = 0.0;  // the same among first calls
 };
 
 double Percentile(std::vector<double> values, double fraction) {
@@ -97,7 +98,8 @@ int main() {
     std::vector<float> values(kefo::kSettingsCount, 0.0f);
     values[kefo::kSignature] = kefo::kSettingsSignature;
     values[kefo::kUseForPlayback] = 1.0f;
-    for (int band = 0; band < kefo::kBandCount; ++band) values[kefo::kFirstGain + band] = gains[band];
+    for (int band = 0; band < kefo::kBandCount; ++band)
+        values[kefo::kFirstGain + band] = gains[band];
     record.settings = values.data();
     record.settingsCount = kefo::kSettingsCount;
     record.Send(kefo::kCmdSetParameters);
