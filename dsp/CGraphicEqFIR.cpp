@@ -18,6 +18,10 @@ const double kPi = 3.14159265358979323846;
 const double kGainFloorDb = -48.0;
 const double kGainOffDb = -96.0;
 
+// Bins of the curve between two centres (a cos and a pow each) sampled by one
+// step of a design in steps.
+const int kCurveBinsPerStep = 512;
+
 // Band spacing is measured up to this frequency above the last centre.
 const double kTopOfBandsHz = 20000.0;
 
@@ -167,6 +171,10 @@ CGraphicEqFIR::CGraphicEqFIR()
       initStep_(0),
       designStep_(0),
       designSelector_(0),
+      designBin_(0),
+      designBand_(0),
+      designFirstLevel_(0.0),
+      designLastLevel_(0.0),
       enabled_(0),
       channels_(0),
       bandCount_(0),
@@ -291,16 +299,20 @@ void CGraphicEqFIR::RunInitStep() noexcept {
             // one later.
             FftBuildTables(n, fft_);
             break;
-        case 2: {
+        case 2:
+        case 3: {
+            // The window in two halves.
             const int q = halfKernel_;
             double* w = window_.Get();
-            for (int m = 0; m < q; ++m) w[m] = (1.0 - std::cos(pi_ * (q + m) / q)) / n;
+            const int from = initStep_ == 2 ? 0 : q / 2;
+            const int to = initStep_ == 2 ? q / 2 : q;
+            for (int m = from; m < to; ++m) w[m] = (1.0 - std::cos(pi_ * (q + m) / q)) / n;
             double* k = cosineRates_.Get();
             k[0] = 0.0;
             for (int i = 1; i < bandCount_; ++i) k[i] = pi_ / (centres_[i] - centres_[i - 1]);
             break;
         }
-        case 3: {
+        case 4: {
             // The spectrum of an impulse delayed by Q - 1 frames, unpacked.
             double* sp = spectrum_.Get();
             std::memset(sp, 0, sizeof(double) * (n + 2));
@@ -311,18 +323,18 @@ void CGraphicEqFIR::RunInitStep() noexcept {
             sp[n + 1] = 0.0;
             break;
         }
-        case 4:
+        case 5:
             if (channels_ == 2) {
                 ExpandToStereo(spectrum_.Get(), flat_.Get(), 0);
             } else {
                 std::memcpy(flat_.Get(), spectrum_.Get(), sizeof(double) * (n + 2));
             }
             break;
-        case 5: std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * responseLength); break;
-        case 6: std::memset(accumulator_.Get(), 0, sizeof(double) * frameLength_); break;
+        case 6: std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * responseLength); break;
+        case 7: std::memset(accumulator_.Get(), 0, sizeof(double) * frameLength_); break;
         default:
-            std::memset(work_.Get(), 0,
-                        sizeof(double) * frameLength_);  // the padding Process keeps
+            // The zero padding Process keeps.
+            std::memset(work_.Get(), 0, sizeof(double) * frameLength_);
             initStep_ = 0;
             initialized_ = 1;
             return;
@@ -392,18 +404,22 @@ void CGraphicEqFIR::BeginGains(const float* gainsDb, int channelSelector) noexce
         mid[i] = (g[i - 1] + g[i]) * 0.5;
         half[i] = (g[i - 1] - g[i]) * 0.5;
     }
+    designFirstLevel_ = std::pow(10.0, g[0] * 0.05);
+    designLastLevel_ = std::pow(10.0, g[count - 1] * 0.05);
+    designBin_ = 0;
+    designBand_ = 0;
     designSelector_ = channelSelector;
     designStep_ = 1;
 }
 
-// The design after BeginGains, in two steps: the curve, then the kernel and
-// its spectrum. H changes at the end of the second.
+// The design after BeginGains, in steps: the curve (a few steps at most of
+// kCurveBinsPerStep bins that need cos and pow each), then the kernel and its
+// spectrum. H changes at the end of the last.
 void CGraphicEqFIR::RunDesignStep() noexcept {
     const int count = bandCount_;
     const int n = transformLength_;
     const int q = halfKernel_;
     const double* f = centres_;
-    const double* g = gains_.Get();
     const double* mid = mids_.Get();
     const double* half = halfDiffs_.Get();
     const double* k = cosineRates_.Get();
@@ -411,25 +427,29 @@ void CGraphicEqFIR::RunDesignStep() noexcept {
     if (designStep_ == 1) {
         // Sample the curve in dB on every bin: flat below the first centre
         // and above the last, a half-cosine from each centre to the next.
-        const double firstLevel = std::pow(10.0, g[0] * 0.05);
-        const double lastLevel = std::pow(10.0, g[count - 1] * 0.05);
-        int b = 0;
-        for (int j = 0; j <= n / 2; ++j) {
+        // A step ends after a fixed number of the costly bins.
+        int costly = 0;
+        int j = designBin_;
+        int b = designBand_;
+        for (; j <= n / 2 && costly < kCurveBinsPerStep; ++j) {
             const double phi = j * binSpacing_;
             if (b < count && phi > f[b]) ++b;
             double level;
             if (b == count) {
-                level = lastLevel;
+                level = designLastLevel_;
             } else if (b > 0) {
                 const double d = half[b] * std::cos(k[b] * (phi - f[b - 1])) + mid[b];
                 level = std::pow(10.0, d * 0.05);
+                ++costly;
             } else {
-                level = firstLevel;
+                level = designFirstLevel_;
             }
             s[2 * j] = level;
             s[2 * j + 1] = 0.0;
         }
-        designStep_ = 2;
+        designBin_ = j;
+        designBand_ = b;
+        if (j > n / 2) designStep_ = 2;
         return;
     }
 

@@ -129,25 +129,29 @@ private:
     void ExpandToStereo(const double* mono, double* stereo, int channelSelector) noexcept;
     void FilterBlock() noexcept;
 
-    int initialized_;        // 1 once Init has completed
-    int sized_;              // 1 once Init or BeginInit has allocated and sized
-    int initStep_;           // Init's next step; 0 = none left
-    int designStep_;         // the design's next step; 0 = none left
-    int designSelector_;     // channelSelector of the pending design
-    int enabled_;            // 1 filter, 0 bypass
-    int channels_;           // 1 or 2
-    int bandCount_;          // bands in the centre table
-    int transformLength_;    // N, sample frames per transform (power of two)
-    int frameLength_;        // C = N * channels, interleaved samples per frame
-    int blockLength_;        // L, interleaved samples per block
-    int tailLength_;         // C - L
-    int halfKernelSpan_;     // P = (C - L) / channels
-    int halfKernel_;         // Q = P / 2; the kernel has 2Q - 1 taps
-    int latency_;            // (C - L) / 2 - channels = (Q - 1) * channels
-    double outputScale_;     // 2 / N / channels, the inverse transforms' normalisation
-    double pi_;              // the constant pi
-    double binSpacing_;      // rate / N in Hz
-    const double* centres_;  // borrowed band-centre table
+    int initialized_;          // 1 once Init has completed
+    int sized_;                // 1 once Init or BeginInit has allocated and sized
+    int initStep_;             // Init's next step; 0 = none left
+    int designStep_;           // the design's next step; 0 = none left
+    int designSelector_;       // channelSelector of the pending design
+    int designBin_;            // the pending design's next bin of the curve
+    int designBand_;           // the band that bin falls in
+    double designFirstLevel_;  // the curve's level below the first centre
+    double designLastLevel_;   // and above the last
+    int enabled_;              // 1 filter, 0 bypass
+    int channels_;             // 1 or 2
+    int bandCount_;            // bands in the centre table
+    int transformLength_;      // N, sample frames per transform (power of two)
+    int frameLength_;          // C = N * channels, interleaved samples per frame
+    int blockLength_;          // L, interleaved samples per block
+    int tailLength_;           // C - L
+    int halfKernelSpan_;       // P = (C - L) / channels
+    int halfKernel_;           // Q = P / 2; the kernel has 2Q - 1 taps
+    int latency_;              // (C - L) / 2 - channels = (Q - 1) * channels
+    double outputScale_;       // 2 / N / channels, the inverse transforms' normalisation
+    double pi_;                // the constant pi
+    double binSpacing_;        // rate / N in Hz
+    const double* centres_;    // borrowed band-centre table
 
     HeapArray<double> accumulator_;  // C values: overlap-add sums awaiting output
     HeapArray<double> work_;         // C values: the block being transformed
