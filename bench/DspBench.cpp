@@ -187,9 +187,9 @@ public:
 const int kRepetitions = 15;
 
 // The goals in the "target met" columns: ours over FFTW, medians of one run.
-const double kRealFftLimit = 1.2;
-const double kComplexFftLimit = 1.3;
-const double kEqualizerLimit = 1.0;
+const double kRealFftLimit = 1.0;
+const double kComplexFftLimit = 1.0;
+const double kEqualizerLimit = 0.6;
 
 void Register(const std::string& name, void (*fn)(benchmark::State&, int), int arg) {
     benchmark::RegisterBenchmark(name.c_str(), fn, arg)

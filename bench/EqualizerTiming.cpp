@@ -2,10 +2,10 @@
 // add-on's own block length (stereo, 44.1 and 96 kHz, the "Rock [QZ]" gains),
 // from the DSP library exactly as the configuration links it into
 // KEFO_AnalyzerEQ.dll. Prints the kernels the transforms run on, then per
-// rate the median time per block over five runs of 400 blocks, the multiple
-// of real time, and the block split into its two transforms (the same complex
-// forward and inverse transform timed alone) and the rest of Process
-// (conversions, spectral product, overlap-add). scripts/bench runs the 32-bit
+// rate the median time per block over 41 runs of 50 blocks, the multiple of
+// real time, and the block split into its two transforms (the same complex
+// forward and inverse transform timed alone, in turns with Process) and the
+// rest of Process (conversions, spectral product, overlap-add). scripts/bench runs the 32-bit
 // and the 64-bit build under Wine beside the native table.
 #include <windows.h>
 
@@ -18,13 +18,14 @@
 #include "dsp/CGraphicEqFIR.h"
 #include "dsp/FftCore.h"
 #include "dsp/FftIsa.h"
+#include "dsp/HeapArray.h"
 
 namespace {
 
 const double kCentres[9] = {65, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 constexpr int kChannels = 2;
-constexpr int kBlocks = 400;
-constexpr int kRuns = 5;
+constexpr int kBlocks = 50;
+constexpr int kRuns = 41;
 
 double Now() {
     LARGE_INTEGER count, frequency;
@@ -33,38 +34,71 @@ double Now() {
     return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Median seconds per call of step over kRuns runs of kBlocks calls.
-template <typename Step>
-double MedianSeconds(Step step) {
-    for (int i = 0; i < kBlocks / 4; ++i) step();  // warm up
-    std::vector<double> perBlock;
-    for (int run = 0; run < kRuns; ++run) {
-        const double start = Now();
-        for (int i = 0; i < kBlocks; ++i) step();
-        perBlock.push_back((Now() - start) / kBlocks);
-    }
-    std::sort(perBlock.begin(), perBlock.end());
-    return perBlock[kRuns / 2];
+// Seconds per call of each step, measured in turns: kRuns rounds, each
+// timing kBlocks calls of every step one after the other, so that the steps
+// share the machine's quiet and busy moments. Per step the median round;
+// also the median over rounds of the first step's time less the second's.
+struct Turns {
+    double first = 0.0;
+    double second = 0.0;
+    double difference = 0.0;
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
-// The equalizer's two transforms of one stereo block: a forward and an
-// inverse complex transform of 2N doubles, N = frames per transform.
-double TransformPairSeconds(int n) {
-    std::vector<int> ints(static_cast<std::size_t>(kefo::FftIntTableSize(n)));
-    std::vector<double> tables(static_cast<std::size_t>(kefo::FftDoubleTableSize(n)));
-    ints[0] = 0;
-    kefo::FftWorkArea work{ints.data(), tables.data()};
-    std::vector<double> data(static_cast<std::size_t>(2 * n));
-    std::mt19937 rng(11);
-    std::uniform_real_distribution<double> noise(-0.25, 0.25);
-    for (double& x : data) x = noise(rng);
-    const double scale = 1.0 / n;
-    return MedianSeconds([&] {
-        kefo::ComplexFft(2 * n, 1, data.data(), work);
-        kefo::ComplexFft(2 * n, -1, data.data(), work);
-        data[0] *= scale;  // keeps the values bounded
-    });
+template <typename First, typename Second>
+Turns MedianSecondsInTurns(First&& first, Second&& second) {
+    for (int i = 0; i < kBlocks; ++i) {  // warm up
+        first();
+        second();
+    }
+    std::vector<double> a, b, d;
+    for (int run = 0; run < kRuns; ++run) {
+        double start = Now();
+        for (int i = 0; i < kBlocks; ++i) first();
+        const double t1 = (Now() - start) / kBlocks;
+        start = Now();
+        for (int i = 0; i < kBlocks; ++i) second();
+        const double t2 = (Now() - start) / kBlocks;
+        a.push_back(t1);
+        b.push_back(t2);
+        d.push_back(t1 - t2);
+    }
+    return Turns{Median(a), Median(b), Median(d)};
 }
+
+// The equalizer's two transforms of one stereo block, as Process runs them:
+// a forward and an inverse complex transform of 2N doubles (N = frames per
+// transform) on data aligned as the filter's own.
+class TransformPair {
+public:
+    explicit TransformPair(int n)
+        : n_(n), ints_(static_cast<std::size_t>(kefo::FftIntTableSize(n))) {
+        tables_.Allocate(kefo::FftDoubleTableSize(n));
+        data_.Allocate(2 * n);
+        work_ = kefo::FftWorkArea{ints_.data(), tables_.Get()};
+        ints_[0] = 0;
+        kefo::FftBuildTables(n, work_);
+        std::mt19937 rng(11);
+        std::uniform_real_distribution<double> noise(-0.25, 0.25);
+        for (int i = 0; i < 2 * n; ++i) data_.Get()[i] = noise(rng);
+    }
+    void operator()() {
+        kefo::ComplexFft(2 * n_, 1, data_.Get(), work_);
+        kefo::ComplexFft(2 * n_, -1, data_.Get(), work_);
+        data_.Get()[0] *= 1.0 / n_;  // keeps the values bounded
+    }
+
+private:
+    int n_;
+    std::vector<int> ints_;
+    kefo::HeapArray<double> tables_;
+    kefo::HeapArray<double> data_;
+    kefo::FftWorkArea work_;
+};
 
 }  // namespace
 
@@ -85,13 +119,13 @@ int main() {
         std::mt19937 rng(7);
         std::uniform_real_distribution<float> noise(-0.25f, 0.25f);
         for (float& x : block) x = noise(rng);
-        const double median = MedianSeconds([&] { eq.Process(block.data()); });
         const int frames = eq.GetBlockLength() / kChannels;
+        TransformPair transforms(2 * frames);
+        const Turns t = MedianSecondsInTurns([&] { eq.Process(block.data()); }, transforms);
         std::printf("%d Hz stereo: %.2f us per block of %d frames, %.0f x real time\n", rate,
-                    median * 1e6, frames, frames / static_cast<double>(rate) / median);
-        const double transforms = TransformPairSeconds(2 * frames);
+                    t.first * 1e6, frames, frames / static_cast<double>(rate) / t.first);
         std::printf("%d Hz stereo:   transforms %.2f us, rest of Process %.2f us\n", rate,
-                    transforms * 1e6, (median - transforms) * 1e6);
+                    t.second * 1e6, t.difference * 1e6);
     }
     return 0;
 }

@@ -18,6 +18,10 @@ const double kPi = 3.14159265358979323846;
 const double kGainFloorDb = -48.0;
 const double kGainOffDb = -96.0;
 
+// Bins of the curve between two centres (a cos and a pow each) sampled by one
+// step of a design in steps.
+const int kCurveBinsPerStep = 512;
+
 // Band spacing is measured up to this frequency above the last centre.
 const double kTopOfBandsHz = 20000.0;
 
@@ -70,10 +74,107 @@ std::int64_t TransformLengthFor(const GraphicEqConfig& config) {
     return n > kLongestTransform ? 0 : n;
 }
 
+// The passes of Process around the transforms, compiled twice like the
+// transforms' kernels: for the baseline and, on x86, for AVX2, which the
+// filter uses when its transforms do. Both perform the same IEEE operations
+// (no fused multiply-add), so they give the same bits.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KEFO_EQ_HAS_AVX2 1
+#define KEFO_EQ_PASS __attribute__((always_inline)) inline
+#else
+#define KEFO_EQ_HAS_AVX2 0
+#define KEFO_EQ_PASS inline
+#endif
+
+KEFO_EQ_PASS void ToDoubles(const float* block, double* x, int length) {
+    for (int i = 0; i < length; ++i) x[i] = block[i];
+}
+
+// Stereo: splits the two channels' spectra out of the complex transform,
+// multiplies each by its response and recombines them, bin pair by bin pair.
+KEFO_EQ_PASS void StereoProduct(double* x, const double* h, int n) {
+    x[0] *= h[0];
+    x[1] *= h[2];
+    x[n] *= h[2 * n];
+    x[n + 1] *= h[2 * n + 2];
+    for (int j = 1; j < n / 2; ++j) {
+        double* zj = x + 2 * j;
+        double* zm = x + 2 * (n - j);
+        const double* hj = h + 4 * j;
+        // Written lane by lane (real, imaginary) so that both lanes of each
+        // statement do the same operation; the values are exactly those of
+        // left = (Z_j + conj Z_m) / 2, right = (Z_j - conj Z_m) / 2i.
+        double cm[2], sum[2], diff[2], left[2], right[2];
+        cm[0] = zm[0] * 1.0;
+        cm[1] = zm[1] * -1.0;
+        sum[0] = zj[0] + cm[0];
+        sum[1] = zj[1] + cm[1];
+        diff[0] = zj[0] - cm[0];
+        diff[1] = zj[1] - cm[1];
+        const double lr = sum[0] * 0.5;
+        const double li = sum[1] * 0.5;
+        const double rr = diff[1] * 0.5;
+        const double ri = diff[0] * -0.5;
+        left[0] = lr * hj[0] + li * -hj[1];
+        left[1] = li * hj[0] + lr * hj[1];
+        right[0] = rr * hj[2] + ri * -hj[3];
+        right[1] = ri * hj[2] + rr * hj[3];
+        zj[0] = left[0] - right[1];
+        zj[1] = left[1] + right[0];
+        zm[0] = left[0] + right[1];
+        zm[1] = right[0] - left[1];
+    }
+}
+
+// Overlap-add, output and advance in one pass: the first L sums go out, the
+// rest move down by L (the empty top L slots stay empty), and the padding is
+// cleared for the next block as it is read.
+KEFO_EQ_PASS void OverlapAdd(float* block, double* acc, double* x, int length, int tail,
+                             double scale) {
+    for (int i = 0; i < length; ++i) block[i] = static_cast<float>(acc[i] + x[i] * scale);
+    double* xTail = x + length;
+    const double* accTail = acc + length;
+    for (int i = 0; i < tail; ++i) {
+        acc[i] = accTail[i] + xTail[i] * scale;
+        xTail[i] = 0.0;
+    }
+}
+
+void ToDoublesBaseline(const float* block, double* x, int length) {
+    ToDoubles(block, x, length);
+}
+void StereoProductBaseline(double* x, const double* h, int n) {
+    StereoProduct(x, h, n);
+}
+void OverlapAddBaseline(float* block, double* acc, double* x, int length, int tail, double scale) {
+    OverlapAdd(block, acc, x, length, tail, scale);
+}
+
+#if KEFO_EQ_HAS_AVX2
+__attribute__((target("avx2"))) void ToDoublesAvx2(const float* block, double* x, int length) {
+    ToDoubles(block, x, length);
+}
+__attribute__((target("avx2"))) void StereoProductAvx2(double* x, const double* h, int n) {
+    StereoProduct(x, h, n);
+}
+__attribute__((target("avx2"))) void OverlapAddAvx2(float* block, double* acc, double* x,
+                                                    int length, int tail, double scale) {
+    OverlapAdd(block, acc, x, length, tail, scale);
+}
+#endif
+
 }  // namespace
 
 CGraphicEqFIR::CGraphicEqFIR()
     : initialized_(0),
+      sized_(0),
+      initStep_(0),
+      designStep_(0),
+      designSelector_(0),
+      designBin_(0),
+      designBand_(0),
+      designFirstLevel_(0.0),
+      designLastLevel_(0.0),
       enabled_(0),
       channels_(0),
       bandCount_(0),
@@ -116,7 +217,17 @@ void CGraphicEqFIR::FreeBuffers() noexcept {
 
 bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     KEFO_MARK();
+    if (!BeginInit(config)) return false;
+    FinishSetup();
+    return true;
+}
+
+bool CGraphicEqFIR::BeginInit(const GraphicEqConfig& config) noexcept {
+    KEFO_MARK();
     initialized_ = 0;
+    sized_ = 0;
+    initStep_ = 0;
+    designStep_ = 0;
     responseView_ = nullptr;
     FreeBuffers();
     channels_ = bandCount_ = transformLength_ = frameLength_ = blockLength_ = 0;
@@ -169,40 +280,87 @@ bool CGraphicEqFIR::Init(const GraphicEqConfig& config) noexcept {
     fft_.intTable[0] = 0;
     fft_.intTable[1] = 0;
     isa_ = FftFastestIsa();
-
-    BuildFlatResponse();
-
-    const int q = halfKernel_;
-    double* w = window_.Get();
-    for (int m = 0; m < q; ++m) {
-        w[m] = (1.0 - std::cos(pi_ * (q + m) / q)) / transformLength_;
-    }
-    double* k = cosineRates_.Get();
-    k[0] = 0.0;
-    for (int i = 1; i < bandCount_; ++i) k[i] = pi_ / (centres_[i] - centres_[i - 1]);
-
-    std::memset(accumulator_.Get(), 0, sizeof(double) * frameLength_);
-    initialized_ = 1;
+    sized_ = 1;
+    initStep_ = 1;
     return true;
 }
 
-// The response of an impulse delayed by Q - 1 frames, in the unpacked layout,
-// and H set to it.
-void CGraphicEqFIR::BuildFlatResponse() noexcept {
+// Init's work after the allocations, in steps that each touch at most about
+// one frame of fresh memory (a page fault costs more than the arithmetic).
+// The steps work on buffers of their own, so their order does not change a
+// value.
+void CGraphicEqFIR::RunInitStep() noexcept {
     const int n = transformLength_;
-    double* s = spectrum_.Get();
-    std::memset(s, 0, sizeof(double) * (n + 2));
-    s[halfKernel_ - 1] = 1.0;
-    RealFft(isa_, n, 1, s, fft_);
-    s[n] = s[1];
-    s[1] = 0.0;
-    s[n + 1] = 0.0;
-    if (channels_ == 2) {
-        ExpandToStereo(s, flat_.Get(), 0);
-    } else {
-        std::memcpy(flat_.Get(), s, sizeof(double) * (n + 2));
+    const int responseLength = (n + 2) * channels_;
+    switch (initStep_) {
+        case 1:
+            // Every table Process and SetGains use (the complex transform of
+            // 2N in stereo, the real one of N), so that no transform builds
+            // one later.
+            FftBuildTables(n, fft_);
+            break;
+        case 2:
+        case 3: {
+            // The window in two halves.
+            const int q = halfKernel_;
+            double* w = window_.Get();
+            const int from = initStep_ == 2 ? 0 : q / 2;
+            const int to = initStep_ == 2 ? q / 2 : q;
+            for (int m = from; m < to; ++m) w[m] = (1.0 - std::cos(pi_ * (q + m) / q)) / n;
+            double* k = cosineRates_.Get();
+            k[0] = 0.0;
+            for (int i = 1; i < bandCount_; ++i) k[i] = pi_ / (centres_[i] - centres_[i - 1]);
+            break;
+        }
+        case 4: {
+            // The spectrum of an impulse delayed by Q - 1 frames, unpacked.
+            double* sp = spectrum_.Get();
+            std::memset(sp, 0, sizeof(double) * (n + 2));
+            sp[halfKernel_ - 1] = 1.0;
+            RealFft(isa_, n, 1, sp, fft_);
+            sp[n] = sp[1];
+            sp[1] = 0.0;
+            sp[n + 1] = 0.0;
+            break;
+        }
+        case 5:
+            if (channels_ == 2) {
+                ExpandToStereo(spectrum_.Get(), flat_.Get(), 0);
+            } else {
+                std::memcpy(flat_.Get(), spectrum_.Get(), sizeof(double) * (n + 2));
+            }
+            break;
+        case 6: std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * responseLength); break;
+        case 7: std::memset(accumulator_.Get(), 0, sizeof(double) * frameLength_); break;
+        default:
+            // The zero padding Process keeps.
+            std::memset(work_.Get(), 0, sizeof(double) * frameLength_);
+            initStep_ = 0;
+            initialized_ = 1;
+            return;
     }
-    std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * (n + 2) * channels_);
+    ++initStep_;
+}
+
+bool CGraphicEqFIR::ContinueSetup() noexcept {
+    KEFO_MARK_FILL();
+    if (initStep_ != 0) {
+        RunInitStep();
+    } else if (designStep_ != 0) {
+        RunDesignStep();
+    }
+    return initStep_ != 0 || designStep_ != 0;
+}
+
+void CGraphicEqFIR::FinishSetup() noexcept {
+    KEFO_MARK_FILL();
+    while (initStep_ != 0) RunInitStep();
+    while (designStep_ != 0) RunDesignStep();
+}
+
+bool CGraphicEqFIR::IsSized() const noexcept {
+    KEFO_MARK_FILL();
+    return sized_ != 0;
 }
 
 // Writes each bin of a mono unpacked spectrum into both channel slots of the
@@ -225,16 +383,19 @@ void CGraphicEqFIR::ExpandToStereo(const double* mono, double* stereo,
 
 void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept {
     KEFO_MARK();
-    if (!initialized_ || gainsDb == nullptr) return;
+    if (!sized_ || gainsDb == nullptr) return;
+    BeginGains(gainsDb, channelSelector);
+    FinishSetup();
+}
+
+void CGraphicEqFIR::BeginGains(const float* gainsDb, int channelSelector) noexcept {
+    KEFO_MARK();
+    if (!sized_ || gainsDb == nullptr) return;
     responseView_ = nullptr;
     const int count = bandCount_;
-    const int n = transformLength_;
-    const int q = halfKernel_;
-    const double* f = centres_;
     double* g = gains_.Get();
     double* mid = mids_.Get();
     double* half = halfDiffs_.Get();
-    const double* k = cosineRates_.Get();
     for (int i = 0; i < count; ++i) {
         const double gain = gainsDb[i];
         g[i] = gain > kGainFloorDb ? gain : kGainOffDb;
@@ -243,27 +404,53 @@ void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept
         mid[i] = (g[i - 1] + g[i]) * 0.5;
         half[i] = (g[i - 1] - g[i]) * 0.5;
     }
+    designFirstLevel_ = std::pow(10.0, g[0] * 0.05);
+    designLastLevel_ = std::pow(10.0, g[count - 1] * 0.05);
+    designBin_ = 0;
+    designBand_ = 0;
+    designSelector_ = channelSelector;
+    designStep_ = 1;
+}
 
-    // Sample the curve in dB on every bin: flat below the first centre and
-    // above the last, a half-cosine from each centre to the next.
+// The design after BeginGains, in steps: the curve (a few steps at most of
+// kCurveBinsPerStep bins that need cos and pow each), then the kernel and its
+// spectrum. H changes at the end of the last.
+void CGraphicEqFIR::RunDesignStep() noexcept {
+    const int count = bandCount_;
+    const int n = transformLength_;
+    const int q = halfKernel_;
+    const double* f = centres_;
+    const double* mid = mids_.Get();
+    const double* half = halfDiffs_.Get();
+    const double* k = cosineRates_.Get();
     double* s = spectrum_.Get();
-    const double firstLevel = std::pow(10.0, g[0] * 0.05);
-    const double lastLevel = std::pow(10.0, g[count - 1] * 0.05);
-    int b = 0;
-    for (int j = 0; j <= n / 2; ++j) {
-        const double phi = j * binSpacing_;
-        if (b < count && phi > f[b]) ++b;
-        double level;
-        if (b == count) {
-            level = lastLevel;
-        } else if (b > 0) {
-            const double d = half[b] * std::cos(k[b] * (phi - f[b - 1])) + mid[b];
-            level = std::pow(10.0, d * 0.05);
-        } else {
-            level = firstLevel;
+    if (designStep_ == 1) {
+        // Sample the curve in dB on every bin: flat below the first centre
+        // and above the last, a half-cosine from each centre to the next.
+        // A step ends after a fixed number of the costly bins.
+        int costly = 0;
+        int j = designBin_;
+        int b = designBand_;
+        for (; j <= n / 2 && costly < kCurveBinsPerStep; ++j) {
+            const double phi = j * binSpacing_;
+            if (b < count && phi > f[b]) ++b;
+            double level;
+            if (b == count) {
+                level = designLastLevel_;
+            } else if (b > 0) {
+                const double d = half[b] * std::cos(k[b] * (phi - f[b - 1])) + mid[b];
+                level = std::pow(10.0, d * 0.05);
+                ++costly;
+            } else {
+                level = designFirstLevel_;
+            }
+            s[2 * j] = level;
+            s[2 * j + 1] = 0.0;
         }
-        s[2 * j] = level;
-        s[2 * j + 1] = 0.0;
+        designBin_ = j;
+        designBand_ = b;
+        if (j > n / 2) designStep_ = 2;
+        return;
     }
 
     // Zero-phase impulse response (times N/2), then the windowed kernel
@@ -281,16 +468,19 @@ void CGraphicEqFIR::SetGains(const float* gainsDb, int channelSelector) noexcept
     s[1] = 0.0;
     s[n + 1] = 0.0;
     if (channels_ == 2) {
-        ExpandToStereo(s, response_.Get(), channelSelector);
+        ExpandToStereo(s, response_.Get(), designSelector_);
     } else {
         std::memcpy(response_.Get(), s, sizeof(double) * (n + 2));
     }
+    designStep_ = 0;
 }
 
 void CGraphicEqFIR::SetFlat() noexcept {
     KEFO_MARK_FILL();
-    if (!initialized_) return;
+    if (!sized_) return;
     responseView_ = nullptr;
+    designStep_ = 0;
+    if (!initialized_) return;  // the Init steps end with the flat response
     std::memcpy(response_.Get(), flat_.Get(), sizeof(double) * (transformLength_ + 2) * channels_);
 }
 
@@ -309,6 +499,7 @@ void CGraphicEqFIR::CopyResponse(double* destination) const noexcept {
 void CGraphicEqFIR::ViewResponse(const double* values) noexcept {
     KEFO_MARK_FILL();
     if (!initialized_ || values == nullptr) return;
+    designStep_ = 0;
     responseView_ = values;
 }
 
@@ -327,37 +518,15 @@ void CGraphicEqFIR::FilterBlock() noexcept {
     const double* h = responseView_ ? responseView_ : response_.Get();
     if (channels_ == 2) {
         ComplexFft(isa_, 2 * n, 1, x, fft_);
-        x[0] *= h[0];
-        x[1] *= h[2];
-        x[n] *= h[2 * n];
-        x[n + 1] *= h[2 * n + 2];
-        for (int j = 1; j < n / 2; ++j) {
-            double* zj = x + 2 * j;
-            double* zm = x + 2 * (n - j);
-            const double* hj = h + 4 * j;
-            // Written lane by lane (real, imaginary) so that both lanes of
-            // each statement do the same operation; the values are exactly
-            // those of left = (Z_j + conj Z_m) / 2, right = (Z_j - conj Z_m) / 2i.
-            double cm[2], sum[2], diff[2], left[2], right[2];
-            cm[0] = zm[0] * 1.0;
-            cm[1] = zm[1] * -1.0;
-            sum[0] = zj[0] + cm[0];
-            sum[1] = zj[1] + cm[1];
-            diff[0] = zj[0] - cm[0];
-            diff[1] = zj[1] - cm[1];
-            const double lr = sum[0] * 0.5;
-            const double li = sum[1] * 0.5;
-            const double rr = diff[1] * 0.5;
-            const double ri = diff[0] * -0.5;
-            left[0] = lr * hj[0] + li * -hj[1];
-            left[1] = li * hj[0] + lr * hj[1];
-            right[0] = rr * hj[2] + ri * -hj[3];
-            right[1] = ri * hj[2] + rr * hj[3];
-            zj[0] = left[0] - right[1];
-            zj[1] = left[1] + right[0];
-            zm[0] = left[0] + right[1];
-            zm[1] = right[0] - left[1];
+#if KEFO_EQ_HAS_AVX2
+        if (isa_ == FftIsa::Avx2) {
+            StereoProductAvx2(x, h, n);
+        } else {
+            StereoProductBaseline(x, h, n);
         }
+#else
+        StereoProductBaseline(x, h, n);
+#endif
         ComplexFft(isa_, 2 * n, -1, x, fft_);
     } else {
         RealFftFilter(isa_, n, x, h, fft_);
@@ -366,24 +535,27 @@ void CGraphicEqFIR::FilterBlock() noexcept {
 
 void CGraphicEqFIR::Process(float* block) noexcept {
     KEFO_MARK();
-    if (!initialized_ || block == nullptr) return;
-    const int frame = frameLength_;
+    if (!sized_ || block == nullptr) return;
+    FinishSetup();
     const int length = blockLength_;
     const int tail = tailLength_;
     double* acc = accumulator_.Get();
     if (enabled_) {
+        // The work buffer's zero padding X[L ... C - 1] is left there by the
+        // previous block's advance (and by Init), and the accumulator's top
+        // L slots are empty between blocks: no pass of its own clears either.
         double* x = work_.Get();
-        for (int i = 0; i < length; ++i) x[i] = block[i];
-        for (int i = length; i < frame; ++i) x[i] = 0.0;
+#if KEFO_EQ_HAS_AVX2
+        if (isa_ == FftIsa::Avx2) {
+            ToDoublesAvx2(block, x, length);
+            FilterBlock();
+            OverlapAddAvx2(block, acc, x, length, tail, outputScale_);
+            return;
+        }
+#endif
+        ToDoublesBaseline(block, x, length);
         FilterBlock();
-        // Overlap-add, output and advance in one pass: the first L sums go
-        // out, the rest move down by L, and the top L slots start empty.
-        const double scale = outputScale_;
-        for (int i = 0; i < length; ++i) block[i] = static_cast<float>(acc[i] + x[i] * scale);
-        const double* xTail = x + length;
-        const double* accTail = acc + length;
-        for (int i = 0; i < tail; ++i) acc[i] = accTail[i] + xTail[i] * scale;
-        std::memset(acc + tail, 0, sizeof(double) * length);
+        OverlapAddBaseline(block, acc, x, length, tail, outputScale_);
     } else {
         // Bypass writes the block where the filter's delayed impulse would
         // have put it, so switching never moves the audio in time.

@@ -22,13 +22,16 @@
 //         eq.Process(block);              // exactly GetBlockLength() floats, in place
 //     }
 //
-// Memory and threads: every buffer is allocated in Init and freed by the next
-// Init or the destructor; SetGains, SetFlat, Process, Reset and the queries
-// never allocate and never throw, so they are fit for the audio thread. The
-// object has no locks: the caller serialises all calls on one object (Init and
-// SetGains must not overlap Process). Every operation other than Init and
-// IsInitialized requires an initialised object; Process on an object that is
-// not initialised returns at once without touching the block.
+// Memory and threads: every buffer is allocated in Init (or BeginInit) and
+// freed by the next Init or the destructor; every table the transforms use
+// is built there too. SetGains, SetFlat, Process, Reset, the setup steps and
+// the queries never allocate and never throw, so they are fit for the audio
+// thread; where a whole Init and design are too long for one of its calls,
+// they can be spread over several (BeginInit). The object has no locks: the
+// caller serialises all calls on one object (Init and SetGains must not
+// overlap Process). Every operation other than Init, BeginInit and the
+// queries requires an initialised (or sized) object; Process on an object
+// that is not sized returns at once without touching the block.
 #pragma once
 
 #include <cstdint>
@@ -86,6 +89,23 @@ public:
 
     bool IsInitialized() const noexcept;
 
+    // Init and SetGains in steps, for a caller that must not spend a whole
+    // setup in one call (an audio thread meeting a new format with short
+    // blocks). BeginInit does what Init does up to the allocations and the
+    // sizes: IsSized, GetBlockLength and GetLatency answer, IsInitialized
+    // stays false until the steps are done. BeginGains takes the gains as
+    // SetGains does, also while Init's steps remain, and designs after them;
+    // H changes when its steps are done. Each ContinueSetup runs one step
+    // (none allocates) and tells whether any remain; FinishSetup runs all that
+    // remain, and Process does so before it filters: the results are those
+    // of Init and SetGains bit for bit, however the steps are spread. SetFlat
+    // and ViewResponse drop a design that has not finished.
+    bool BeginInit(const GraphicEqConfig& config) noexcept;
+    void BeginGains(const float* gainsDb, int channelSelector) noexcept;
+    bool ContinueSetup() noexcept;
+    void FinishSetup() noexcept;
+    bool IsSized() const noexcept;
+
     // Filters exactly GetBlockLength() interleaved samples in place. The
     // output is not clipped.
     void Process(float* block) noexcept;
@@ -104,25 +124,34 @@ public:
 
 private:
     void FreeBuffers() noexcept;
-    void BuildFlatResponse() noexcept;
+    void RunInitStep() noexcept;
+    void RunDesignStep() noexcept;
     void ExpandToStereo(const double* mono, double* stereo, int channelSelector) noexcept;
     void FilterBlock() noexcept;
 
-    int initialized_;        // 1 once Init has completed
-    int enabled_;            // 1 filter, 0 bypass
-    int channels_;           // 1 or 2
-    int bandCount_;          // bands in the centre table
-    int transformLength_;    // N, sample frames per transform (power of two)
-    int frameLength_;        // C = N * channels, interleaved samples per frame
-    int blockLength_;        // L, interleaved samples per block
-    int tailLength_;         // C - L
-    int halfKernelSpan_;     // P = (C - L) / channels
-    int halfKernel_;         // Q = P / 2; the kernel has 2Q - 1 taps
-    int latency_;            // (C - L) / 2 - channels = (Q - 1) * channels
-    double outputScale_;     // 2 / N / channels, the inverse transforms' normalisation
-    double pi_;              // the constant pi
-    double binSpacing_;      // rate / N in Hz
-    const double* centres_;  // borrowed band-centre table
+    int initialized_;          // 1 once Init has completed
+    int sized_;                // 1 once Init or BeginInit has allocated and sized
+    int initStep_;             // Init's next step; 0 = none left
+    int designStep_;           // the design's next step; 0 = none left
+    int designSelector_;       // channelSelector of the pending design
+    int designBin_;            // the pending design's next bin of the curve
+    int designBand_;           // the band that bin falls in
+    double designFirstLevel_;  // the curve's level below the first centre
+    double designLastLevel_;   // and above the last
+    int enabled_;              // 1 filter, 0 bypass
+    int channels_;             // 1 or 2
+    int bandCount_;            // bands in the centre table
+    int transformLength_;      // N, sample frames per transform (power of two)
+    int frameLength_;          // C = N * channels, interleaved samples per frame
+    int blockLength_;          // L, interleaved samples per block
+    int tailLength_;           // C - L
+    int halfKernelSpan_;       // P = (C - L) / channels
+    int halfKernel_;           // Q = P / 2; the kernel has 2Q - 1 taps
+    int latency_;              // (C - L) / 2 - channels = (Q - 1) * channels
+    double outputScale_;       // 2 / N / channels, the inverse transforms' normalisation
+    double pi_;                // the constant pi
+    double binSpacing_;        // rate / N in Hz
+    const double* centres_;    // borrowed band-centre table
 
     HeapArray<double> accumulator_;  // C values: overlap-add sums awaiting output
     HeapArray<double> work_;         // C values: the block being transformed

@@ -100,6 +100,7 @@ bool CSpectrumAn::Init(const SpectrumAnConfig& config) noexcept {
     fft_ = FftWorkArea{fftInts_.Get(), fftTables_.Get()};
     fft_.intTable[0] = 0;
     fft_.intTable[1] = 0;
+    FftBuildTables(transformLength_, fft_);  // Process then builds none
     isa_ = FftFastestIsa();
 
     double* w = window_.Get();

@@ -40,7 +40,7 @@ void EqualizerStream::RequestRestart() noexcept {
 }
 
 bool EqualizerStream::Ready() const noexcept {
-    return shared_.Filter().IsInitialized() && block_.Get();
+    return shared_.Filter().IsSized() && block_.Get();
 }
 
 int EqualizerStream::Latency() const noexcept {
@@ -51,12 +51,12 @@ int EqualizerStream::Latency() const noexcept {
 bool EqualizerStream::Prepare(int channels, int rate) noexcept {
     KEFO_MARK();
     if (!IsSupportedFormat(channels, rate)) return false;
-    const int events = shared_.Prepare(channels, rate);
+    const int events = shared_.PrepareInSteps(channels, rate);
     bool restart = (events & SharedGraphicEq::kRestartAsked) != 0;
     if ((events & SharedGraphicEq::kReinitialised) || !block_.Get()) {
         block_.Free();
         const CGraphicEqFIR& filter = shared_.Filter();
-        if (filter.IsInitialized()) block_.Allocate(filter.GetBlockLength());
+        if (filter.IsSized()) block_.Allocate(filter.GetBlockLength());
         restart = true;
     }
     if (restart) Restart();

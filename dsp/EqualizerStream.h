@@ -25,8 +25,11 @@
 //
 // Threads and memory: the control calls are SharedGraphicEq's, from one
 // control thread, and may allocate. Everything else comes from one audio
-// thread; Prepare allocates only when the format changes (the filter's Init
-// and the block buffer), OutputLength, Process and Restart never allocate.
+// thread; Prepare allocates only when the format changes (the filter's
+// buffers and the block buffer) and runs the filter's Init and design in steps
+// over the calls that follow, one step a call, so that a format change costs
+// no single call a whole setup (a call that completes a block first finishes
+// what is left). OutputLength, Process and Restart never allocate.
 // None of them throws. The stream owns its filter and block buffer; the
 // caller's buffers are read (in) and written (out) during Process only.
 #pragma once

@@ -115,11 +115,9 @@ KEFO_FFT_KERNEL void BitReverse(int n, int* s, double* a, bool conjugate) {
     }
 }
 
-// Twiddle table of nw doubles: exp(2 pi i t / (2 nw)) for t < nw / 2 as
-// (cos, sin) pairs, then bit-reversed as nw / 2 complex values.
-void BuildTwiddles(int nw, int* ip, double* w) {
-    ip[0] = nw;
-    ip[1] = 1;  // the cosine table sits behind the twiddles: rebuild it too
+// The first-quadrant values of a twiddle table of nw doubles in natural
+// order: exp(2 pi i t / (2 nw)) for t < nw / 2 as (cos, sin) pairs.
+void FillTwiddles(int nw, double* w) {
     w[0] = 1.0;
     w[1] = 0.0;
     if (nw > 2) {
@@ -137,8 +135,16 @@ void BuildTwiddles(int nw, int* ip, double* w) {
                 w[nw - j + 1] = x;
             }
         }
-        BitReverse(nw, ip + 2, w, false);
     }
+}
+
+// Twiddle table of nw doubles: the values above, bit-reversed as nw / 2
+// complex values.
+void BuildTwiddles(int nw, int* ip, double* w) {
+    ip[0] = nw;
+    ip[1] = 1;  // the cosine table sits behind the twiddles: rebuild it too
+    FillTwiddles(nw, w);
+    if (nw > 2) BitReverse(nw, ip + 2, w, false);
 }
 
 // Halved cosine and sine table of nc doubles for the real transform's split.
@@ -154,6 +160,29 @@ void BuildCosines(int nc, int* ip, double* c) {
             c[nc - j] = 0.5 * std::sin(delta * j);
         }
     }
+}
+
+// Both tables at once for twiddles of nw = 2 nc doubles: the cosine table's
+// angles (pi / 4) j / (nc / 2) are the twiddles' (pi / 4) 2j / nw, the same
+// doubles (the steps differ by a power of two), so its values are halves of
+// twiddle values, taken before the twiddles are permuted: exactly what
+// BuildCosines computes, without calling cos and sin again.
+void BuildTwiddlesAndCosines(int nw, int* ip, double* w) {
+    const int nc = nw >> 1;
+    double* c = w + nw;
+    ip[0] = nw;
+    ip[1] = nc;
+    FillTwiddles(nw, w);
+    if (nc > 1) {
+        const int h = nc >> 1;
+        c[0] = w[nw >> 1];  // cos(pi / 4)
+        c[h] = 0.5 * c[0];
+        for (int j = 1; j < h; ++j) {
+            c[j] = 0.5 * w[2 * j];
+            c[nc - j] = 0.5 * w[2 * j + 1];
+        }
+    }
+    if (nw > 2) BitReverse(nw, ip + 2, w, false);
 }
 
 // A twiddle factor W prepared for a product written lane by lane:
@@ -500,6 +529,16 @@ bool FftIsaAvailable(FftIsa isa) {
 FftIsa FftFastestIsa() {
     KEFO_MARK_FILL();
     return FftIsaAvailable(FftIsa::Avx2) ? FftIsa::Avx2 : FftIsa::Sse2;
+}
+
+void FftBuildTables(int n, FftWorkArea& work) {
+    KEFO_MARK_FILL();
+    if (n > 2 * work.intTable[0]) {  // twiddles for 2n, and cosines behind them
+        BuildTwiddlesAndCosines(n >> 1, work.intTable, work.doubleTable);
+        return;
+    }
+    EnsureTwiddles(2 * n, work);
+    EnsureCosines(n, work);
 }
 
 int FftIntTableSize(int n) {

@@ -8,6 +8,7 @@
 //     std::vector<int> ints(FftIntTableSize(n));       // entry 0 must start at 0
 //     std::vector<double> tables(FftDoubleTableSize(n));
 //     FftWorkArea work{ints.data(), tables.data()};
+//     FftBuildTables(n, work);                         // optional: tables now
 //     RealFft(n, +1, samples, work);                   // forward, packed spectrum
 //     RealFft(n, -1, samples, work);                   // inverse: input times n/2
 //
@@ -39,6 +40,13 @@ int FftIntTableSize(int n);
 
 // Entries of the double table for the same transforms: n.
 int FftDoubleTableSize(int n);
+
+// Builds now every table that a real transform of n doubles and a complex
+// transform of 2n doubles (and any shorter one) use, as they would build them
+// on first use: afterwards those transforms build nothing. The values are
+// the ones the transforms build themselves, bit for bit. For the setup of an
+// object, so that its processing calls never spend time on tables.
+void FftBuildTables(int n, FftWorkArea& work);
 
 // Complex transform of n/2 complex values stored as (re, im) pairs in a[0..n-1].
 // direction >= 0: X[k] = sum_j x[j] exp(+2 pi i jk / (n/2)); direction < 0 uses

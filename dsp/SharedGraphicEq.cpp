@@ -72,9 +72,12 @@ void SharedGraphicEq::RequestRestart() noexcept {
     restartRequests_.fetch_add(1, std::memory_order_release);
 }
 
-void SharedGraphicEq::ApplyDesign(CGraphicEqFIR& filter, const State& state) noexcept {
+void SharedGraphicEq::ApplyDesign(CGraphicEqFIR& filter, const State& state,
+                                  bool inSteps) noexcept {
     if (state.flat) {
         filter.SetFlat();
+    } else if (inSteps) {
+        filter.BeginGains(state.gains, 0);
     } else {
         filter.SetGains(state.gains, 0);
     }
@@ -104,7 +107,7 @@ void SharedGraphicEq::HandOver() noexcept {
             designerStale_ = true;
         }
         if (designerFormat_ != 0) {
-            if (designerStale_) ApplyDesign(designer_, state_);
+            if (designerStale_) ApplyDesign(designer_, state_, false);
             designerStale_ = false;
             try {
                 slot.response.resize(static_cast<std::size_t>(designer_.GetResponseLength()));
@@ -122,36 +125,51 @@ void SharedGraphicEq::HandOver() noexcept {
 }
 
 int SharedGraphicEq::Prepare(int channels, int rate) noexcept {
+    KEFO_MARK_FILL();
+    return PrepareFilter(channels, rate, false);
+}
+
+int SharedGraphicEq::PrepareInSteps(int channels, int rate) noexcept {
+    KEFO_MARK_FILL();
+    return PrepareFilter(channels, rate, true);
+}
+
+int SharedGraphicEq::PrepareFilter(int channels, int rate, bool inSteps) noexcept {
     KEFO_MARK();
     int events = 0;
     const bool fresh = handover_.TakeLatest();
     const Handover& latest = handover_.ReadSlot();
-    if (!filter_.IsInitialized() || channels != audioConfig_.channels ||
+    if (!filter_.IsSized() || channels != audioConfig_.channels ||
         rate != audioConfig_.sampleRate) {
         audioConfig_.channels = channels;
         audioConfig_.sampleRate = rate;
         filterFormat_ = 0;
-        if (filter_.Init(audioConfig_)) {
+        if (inSteps ? filter_.BeginInit(audioConfig_) : filter_.Init(audioConfig_)) {
             // The latest state, not what an earlier format started from: a
             // state the control side sent before it saw this format is
             // never sent again.
             filterFormat_ = PackFormat(channels, rate);
             filter_.SetEnabled(latest.state.enabled);
-            ApplyDesign(filter_, latest.state);
+            ApplyDesign(filter_, latest.state, inSteps);
         }
         runningFormat_.store(filterFormat_, std::memory_order_release);
         events |= kReinitialised;
-    } else if (fresh) {
-        const State& state = latest.state;
-        if (latest.format == filterFormat_ &&
-            latest.response.size() == static_cast<std::size_t>(filter_.GetResponseLength())) {
-            // Used where it lies: the slot stays the audio side's until the
-            // next handover is taken, here, before the next block.
-            filter_.ViewResponse(latest.response.data());
-        } else {
-            ApplyDesign(filter_, state);  // made for a format this filter no longer has
+    } else {
+        if (fresh) {
+            const State& state = latest.state;
+            if (filter_.IsInitialized() && latest.format == filterFormat_ &&
+                latest.response.size() == static_cast<std::size_t>(filter_.GetResponseLength())) {
+                // Used where it lies: the slot stays the audio side's until
+                // the next handover is taken, here, before the next block.
+                filter_.ViewResponse(latest.response.data());
+            } else {
+                // Made for a format this filter no longer has, or not yet
+                // usable: designed here.
+                ApplyDesign(filter_, state, inSteps);
+            }
+            filter_.SetEnabled(state.enabled);
         }
-        filter_.SetEnabled(state.enabled);
+        if (inSteps) filter_.ContinueSetup();
     }
     const unsigned restarts = restartRequests_.load(std::memory_order_acquire);
     if (restarts != restartsSeen_) {

@@ -37,7 +37,8 @@
 // handed-over response); two threads calling them race, and a debug build
 // stops at the first call from a second thread. Prepare and Filter come from
 // one audio thread; Prepare allocates and designs only when the format
-// changes (the filter's Init).
+// changes (the filter's Init), PrepareInSteps allocates then and spreads the
+// design over the calls that follow.
 #pragma once
 
 #include <atomic>
@@ -83,6 +84,12 @@ public:
     // PrepareEvent flags. The filter may stay uninitialised (a format
     // IsSupportedFormat refuses, no memory); it is retried with the next block.
     int Prepare(int channels, int rate) noexcept;
+    // The same, with the filter's setup in steps (CGraphicEqFIR::BeginInit):
+    // a new format only allocates and sizes the filter, and every later call
+    // runs one step of its Init and design, so that no single call carries
+    // the whole setup. The filter is sized (IsSized) after a true setup; its
+    // Process finishes the steps left, so the blocks it filters are the same.
+    int PrepareInSteps(int channels, int rate) noexcept;
     CGraphicEqFIR& Filter() noexcept { return filter_; }
     const CGraphicEqFIR& Filter() const noexcept { return filter_; }
 
@@ -104,7 +111,8 @@ private:
     // One word for a format the filter took; 0 stands for none.
     static int PackFormat(int channels, int rate) noexcept;
     void HandOver() noexcept;
-    void ApplyDesign(CGraphicEqFIR& filter, const State& state) noexcept;
+    int PrepareFilter(int channels, int rate, bool inSteps) noexcept;
+    void ApplyDesign(CGraphicEqFIR& filter, const State& state, bool inSteps) noexcept;
 
     const int bandCount_;
     GraphicEqConfig designerConfig_;  // the control side's

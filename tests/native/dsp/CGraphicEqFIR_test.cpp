@@ -539,4 +539,38 @@ TEST(GraphicEqStreaming, ResetInitAndSwitchingKeepTheTiming) {
         ASSERT_NEAR(y[i], x[i - sw.GetLatency()], 1e-6) << i;
 }
 
+// Init and SetGains in steps: sized at once, initialised only when the steps
+// are done, and, however far the steps got before Process, the very blocks of
+// Init and SetGains.
+TEST(GraphicEqStreaming, SetupInStepsFiltersTheBitsOfInitAndSetGains) {
+    const float gains[9] = {6, -6, 3, 0, -12, 4, 9, -3, 15};
+    for (int channels : {1, 2}) {
+        CGraphicEqFIR whole;
+        ASSERT_TRUE(whole.Init(Config(96000, channels)));
+        whole.SetGains(gains, 0);
+        whole.SetEnabled(1);
+        const std::vector<double> input = TestSignal(whole.GetBlockLength(), 2, 1, 61 + channels);
+        const std::vector<float> expected = Stream(whole, input);
+        int steps = 0;
+        for (int stepsFirst : {0, 3, 100}) {
+            CGraphicEqFIR staged;
+            ASSERT_TRUE(staged.BeginInit(Config(96000, channels)));
+            EXPECT_TRUE(staged.IsSized());
+            EXPECT_FALSE(staged.IsInitialized());
+            EXPECT_EQ(staged.GetBlockLength(), whole.GetBlockLength());
+            EXPECT_EQ(staged.GetLatency(), whole.GetLatency());
+            staged.BeginGains(gains, 0);
+            staged.SetEnabled(1);
+            int ran = 0;
+            while (ran < stepsFirst && staged.ContinueSetup()) ++ran;
+            if (stepsFirst == 100) {
+                steps = ran + 1;
+                EXPECT_TRUE(staged.IsInitialized());
+            }
+            EXPECT_EQ(Stream(staged, input), expected) << channels << " ch, " << stepsFirst;
+        }
+        EXPECT_GE(steps, 5) << "a setup in a few steps only";
+    }
+}
+
 }  // namespace

@@ -306,4 +306,33 @@ TEST(FftWorkArea, ComplexOfTwiceTheLengthThenRealRebuildsOnlyTheCosines) {
     EXPECT_EQ(r, rFresh);
 }
 
+// Tables built ahead are the very doubles the transforms build for
+// themselves, in both orders of first use, and the transforms then build
+// nothing more.
+TEST(FftWorkArea, TablesBuiltAheadAreTheOnesTheTransformsBuild) {
+    for (int n : {16, 64, 2048, 16384}) {
+        OwnedWorkArea ahead(n);
+        kefo::FftBuildTables(n, ahead.area);
+        EXPECT_EQ(ahead.ints[0], n / 2) << "n = " << n;
+        EXPECT_EQ(ahead.ints[1], n / 4) << "n = " << n;
+        const std::vector<double> built(ahead.doubles.begin(), ahead.doubles.begin() + 3 * n / 4);
+
+        OwnedWorkArea onDemand(n);
+        std::vector<double> c(2 * n, 0.0), r(n, 0.0);
+        ComplexFft(2 * n, 1, c.data(), onDemand.area);
+        RealFft(n, 1, r.data(), onDemand.area);
+        EXPECT_EQ(0,
+                  std::memcmp(built.data(), onDemand.doubles.data(), built.size() * sizeof(double)))
+            << "n = " << n;
+
+        std::vector<double> c2(2 * n, 0.0), r2(n, 0.0);
+        RealFft(n, 1, r2.data(), ahead.area);
+        ComplexFft(2 * n, -1, c2.data(), ahead.area);
+        EXPECT_EQ(ahead.ints[0], n / 2);
+        EXPECT_EQ(ahead.ints[1], n / 4);
+        EXPECT_EQ(0, std::memcmp(built.data(), ahead.doubles.data(), built.size() * sizeof(double)))
+            << "n = " << n;
+    }
+}
+
 }  // namespace

@@ -193,6 +193,29 @@ TEST(SharedGraphicEq, TheStartStateAloneReachesANewFilter) {
     EXPECT_EQ(ResponseOf(shared.Filter()), DesignedResponse(44100, 2, kGainsB));
 }
 
+// In steps, a new format only sizes the filter; the calls after it build the
+// rest and design the running state, and end with the response of a filter
+// set up whole. A handover that comes meanwhile is the one designed.
+TEST(SharedGraphicEq, InStepsANewFormatOnlySizesAndLaterCallsDesign) {
+    SharedGraphicEq shared(Constants());
+    shared.SetStartState(kGainsA, 1);
+    EXPECT_EQ(shared.PrepareInSteps(2, 192000), SharedGraphicEq::kReinitialised);
+    EXPECT_TRUE(shared.Filter().IsSized());
+    EXPECT_FALSE(shared.Filter().IsInitialized());
+    const std::vector<double> a = DesignedResponse(192000, 2, kGainsA);
+    int calls = 0;
+    while (calls < 100 && ResponseOf(shared.Filter()) != a) {
+        EXPECT_EQ(shared.PrepareInSteps(2, 192000), 0);
+        ++calls;
+    }
+    EXPECT_GE(calls, 5) << "the setup was not spread";
+    EXPECT_LT(calls, 100);
+
+    shared.SetGains(kGainsB);  // designed by the control side for this format
+    for (int i = 0; i < 20; ++i) shared.PrepareInSteps(2, 192000);
+    EXPECT_EQ(ResponseOf(shared.Filter()), DesignedResponse(192000, 2, kGainsB));
+}
+
 // 192 kHz stereo, the largest response: the control side switches between
 // two designs as fast as it can while the audio side filters. After every
 // Prepare the filter holds exactly one of the two designs.
