@@ -39,7 +39,9 @@ function(kefo_add_test name)
     list(APPEND properties LABELS "${labels}")
   endif()
   # Tests that share something outside their process (the prefix's registry,
-  # fixed temporary folders) never run at the same time under ctest -j.
+  # fixed temporary folders, the display's focus and active window) never
+  # run at the same time under ctest -j: they hold the same lock. (One
+  # lock: PRE_TEST discovery passes a list of them on unescaped.)
   if(ARG_LOCK)
     list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
   endif()
