@@ -35,11 +35,11 @@ std::vector<float> HostBlock::Returned() const {
 }
 
 int HostBlock::FirstUnwritten() const {
-    const std::vector<float> returned = Returned();
-    for (std::size_t i = 0; i < returned.size(); ++i) {
+    const float* returned = record_.audioBuffer;
+    for (int i = 0; returned && i < record_.audioItemCount; ++i) {
         std::uint32_t bits;
         std::memcpy(&bits, &returned[i], sizeof bits);
-        if (bits == kUnwrittenSampleBits) return static_cast<int>(i);
+        if (bits == kUnwrittenSampleBits) return i;
     }
     return -1;
 }

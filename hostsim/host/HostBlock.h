@@ -45,6 +45,7 @@ public:
     std::vector<float> Returned() const;
     // The first sample that came back still holding what AllocateAudio
     // filled it with (kUnwrittenSampleBits); -1 when every one was written.
+    // Read once ReturnFault has found what came back fits its buffer.
     int FirstUnwritten() const;
     // Empty when what came back fits the buffer it came back in: at most the
     // host's block in the host's block, at most its own size in a buffer the

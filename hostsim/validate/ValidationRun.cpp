@@ -124,6 +124,19 @@ void ValidationRun::Note(const std::string& line) {
     std::fflush(stdout);
 }
 
+void ValidationRun::CreateInstance(HostRecord& record, int kind) {
+    record.Attach(Processing());
+    record.instanceKind = kind;
+    const std::string what = "Create (" + KindText(kind) + ")";
+    Require(Send(record, kefo::kCmdCreateInstance, what) == kefo::kResultHandled,
+            what + ": refused");
+}
+
+void ValidationRun::DestroyInstance(HostRecord& record) {
+    record.CloseFrames();
+    Send(record, kefo::kCmdDestroyInstance, "Destroy (" + KindText(record.instanceKind) + ")");
+}
+
 int ValidationRun::SendClosingDialogs(HostRecord& record, int command, const std::string& what) {
     int result = 0;
     DriveModalDialog([&] { result = Send(record, command, what); },

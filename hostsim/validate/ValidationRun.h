@@ -79,6 +79,11 @@ public:
     // A line printed under the group's name before its result: a figure, or
     // a warning that does not fail the group.
     void Note(const std::string& line);
+    // Attaches record to the add-on and creates an instance of kind on it;
+    // an answer other than 1 fails the group ("Create (kind 0): refused").
+    void CreateInstance(HostRecord& record, int kind);
+    // Closes the instance's frames, as the host does first, and destroys it.
+    void DestroyInstance(HostRecord& record);
     // The same for a call that opens a modal dialog: the dialog is closed as
     // a user would (Cancel, else OK, else WM_CLOSE) after F1 was pressed in it.
     int SendClosingDialogs(HostRecord& record, int command, const std::string& what);

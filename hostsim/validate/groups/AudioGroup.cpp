@@ -123,37 +123,26 @@ private:
 // again after Destroy and Create, gives the same bits. Each stream is the
 // first audio its instance sees.
 void RequireSameOutput(ValidationRun& run, int kind) {
-    const std::string k = KindText(kind);
-    auto create = [&](HostRecord& record) {
-        record.Attach(run.Processing());
-        record.instanceKind = kind;
-        Require(run.Send(record, kefo::kCmdCreateInstance, "Create (" + k + ")") == 1,
-                "Create (" + k + "): refused");
-    };
-    auto destroy = [&](HostRecord& record) {
-        record.CloseFrames();
-        run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + k + ")");
-    };
     for (int command : kAudioCommands) {
         if (LooksOnly(command)) continue;
         const std::string what =
             "same input, same output: " + Hex(command) + " at 44100 Hz, stereo";
         HostRecord first, second;
-        create(first);
-        create(second);
+        run.CreateInstance(first, kind);
+        run.CreateInstance(second, kind);
         const std::vector<float> once = StreamOutput(run, first, command, 2, 44100);
         long long differs = FirstDifference(once, StreamOutput(run, second, command, 2, 44100));
         Require(differs < 0, what + ": a second fresh instance gave other samples from sample " +
                                  std::to_string(differs + 1) + " on");
-        destroy(second);
-        destroy(first);
-        create(first);
+        run.DestroyInstance(second);
+        run.DestroyInstance(first);
+        run.CreateInstance(first, kind);
         differs = FirstDifference(once, StreamOutput(run, first, command, 2, 44100));
         Require(differs < 0, what +
                                  ": the instance made again after Destroy gave other samples "
                                  "from sample " +
                                  std::to_string(differs + 1) + " on");
-        destroy(first);
+        run.DestroyInstance(first);
     }
 }
 
@@ -196,18 +185,14 @@ std::vector<float> StreamOutput(ValidationRun& run, HostRecord& record, int comm
 
 std::string CheckAudio(ValidationRun& run) {
     HostRecord record;
-    record.Attach(run.Processing());
-    record.instanceKind = AudioKind(run);
+    run.CreateInstance(record, AudioKind(run));
     const std::string kind = KindText(record.instanceKind);
-    Require(run.Send(record, kefo::kCmdCreateInstance, "Create (" + kind + ")") == 1,
-            "Create (" + kind + "): refused");
     StreamRunner runner(run, record);
     bool takesAudio = record.audioCommands != 0;
     for (int command : kAudioCommands)
         takesAudio = runner.Run({command, 2, 44100, {256}, {}}) || takesAudio;
     if (!takesAudio) {
-        record.CloseFrames();
-        run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + kind + ")");
+        run.DestroyInstance(record);
         throw GroupSkipped("takes no audio: audioCommands is 0 and every audio command answered 0");
     }
 
@@ -238,8 +223,7 @@ std::string CheckAudio(ValidationRun& run) {
                 {command, channels, 44100, std::vector<int>(32, 1024), {}, 4LL * 1024 * channels});
             ++streams;
         }
-    record.CloseFrames();
-    run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + kind + ")");
+    run.DestroyInstance(record);
     RequireSameOutput(run, record.instanceKind);
     return std::to_string(streams) + " streams on " + kind + ", " +
            std::to_string(sizeof kRates / sizeof kRates[0]) + " rates from 8000 to 192000 Hz, " +

@@ -165,11 +165,8 @@ struct FormatFigures {
 
 std::string CheckRealtime(ValidationRun& run) {
     HostRecord record;
-    record.Attach(run.Processing());
-    record.instanceKind = AudioKind(run);
+    run.CreateInstance(record, AudioKind(run));
     const std::string kind = KindText(record.instanceKind);
-    Require(run.Send(record, kefo::kCmdCreateInstance, "Create (" + kind + ")") == 1,
-            "Create (" + kind + "): refused");
     ImportWatch watch(run.Module());
     Streams streams(run, record, watch);
     const std::string notJudged = TimeNotJudged();
@@ -194,8 +191,7 @@ std::string CheckRealtime(ValidationRun& run) {
                 worstFormat = FormatText(rate, channels);
             }
         }
-    record.CloseFrames();
-    run.Send(record, kefo::kCmdDestroyInstance, "Destroy (" + kind + ")");
+    run.DestroyInstance(record);
     if (taken == 0) throw GroupSkipped("takes no audio: every audio command answered 0");
     return std::to_string(taken) + " streams of " + std::to_string(blocks) +
            " blocks from 256 to 4096 frames on " + kind + ", " + std::to_string(watch.Watched()) +
