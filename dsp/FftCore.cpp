@@ -138,6 +138,28 @@ void FillTwiddles(int nw, double* w) {
     }
 }
 
+// The AVX2 transforms of up to 4 kFirstStageTwiddles doubles fuse the
+// bit-reversal permutation with the first stage, whose twiddle vectors they
+// read from a table of their own: 6 doubles per twiddle double, behind the
+// twiddles (nw doubles) and the room of the cosines (at most nw more). It
+// is built with the twiddles, for the first kFirstStageTwiddles of them, and
+// so serves every transform of that length or shorter that the twiddles do.
+const int kFirstStageTwiddles = 2048;
+
+int FirstStageTableOffset(int nw) { return 2 * nw; }
+
+bool FusesFirstStage(int n) { return n >= 256 && n <= 4 * kFirstStageTwiddles; }
+
+void BuildFirstStageTable(int nw, double* w) {
+#if KEFO_FFT_X86
+    const int covered = nw < kFirstStageTwiddles ? nw : kFirstStageTwiddles;
+    fft_x86::BuildFirstStagePairs(covered / 4, w, w + FirstStageTableOffset(nw));
+#else
+    (void)nw;
+    (void)w;
+#endif
+}
+
 // Twiddle table of nw doubles: the values above, bit-reversed as nw / 2
 // complex values.
 void BuildTwiddles(int nw, int* ip, double* w) {
@@ -145,6 +167,7 @@ void BuildTwiddles(int nw, int* ip, double* w) {
     ip[1] = 1;  // the cosine table sits behind the twiddles: rebuild it too
     FillTwiddles(nw, w);
     if (nw > 2) BitReverse(nw, ip + 2, w, false);
+    BuildFirstStageTable(nw, w);
 }
 
 // Halved cosine and sine table of nc doubles for the real transform's split.
@@ -183,6 +206,7 @@ void BuildTwiddlesAndCosines(int nw, int* ip, double* w) {
         }
     }
     if (nw > 2) BitReverse(nw, ip + 2, w, false);
+    BuildFirstStageTable(nw, w);
 }
 
 // A twiddle factor W prepared for a product written lane by lane:
@@ -346,10 +370,11 @@ KEFO_FFT_KERNEL void LastStage(int n, int q, double* a, double sign) {
 // The stages after the permutation; n doubles, n / 2 complex values. kSet
 // names the kernels: 0 portable, 1 SSE2, 2 AVX2.
 template <int kSet>
-KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSign) {
+KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSign,
+                               const double* pairs = nullptr) {
     const int count = n >> 1;
-    int q = 1;
-    if (4 * q < count) {
+    int q = pairs ? 4 : 1;
+    if (q == 1 && 4 < count) {
 #if KEFO_FFT_X86
         if constexpr (kSet == 2) {
             fft_x86::FirstStageAvx2(n, a, w);
@@ -364,7 +389,11 @@ KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSig
     while (4 * q < count) {
 #if KEFO_FFT_X86
         if constexpr (kSet == 2) {
-            fft_x86::Radix4StageAvx2(n, q, a, w);
+            if (pairs) {
+                fft_x86::Radix4StageFromPairsAvx2(n, q, a, pairs);
+            } else {
+                fft_x86::Radix4StageAvx2(n, q, a, w);
+            }
         } else if constexpr (kSet == 1) {
             fft_x86::Radix4StageSse2(n, q, a, w);
         } else {
@@ -381,6 +410,31 @@ KEFO_FFT_KERNEL void RunStages(int n, double* a, const double* w, double lastSig
     }
 #endif
     LastStage(n, q, a, lastSign);
+}
+
+// The permutation and every stage: with conjugate set the inputs' imaginary
+// parts are negated first, with lastSign = -1 the results' are.
+template <int kSet>
+KEFO_FFT_KERNEL void Transform(int n, double* a, FftWorkArea& work, bool conjugate,
+                               double lastSign) {
+#if KEFO_FFT_X86
+    if constexpr (kSet == 2) {
+        if (FusesFirstStage(n)) {
+            bool twoMiddle = false;
+            int* s = work.intTable + 2;
+            const int m = BuildReversalTable(n, s, twoMiddle);
+            static const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
+            const double* w = work.doubleTable;
+            const double* pairs = w + FirstStageTableOffset(work.intTable[0]);
+            fft_x86::BitReverseFirstStageAvx2(m, twoMiddle ? 4 : 2,
+                                              kReversedMiddle[twoMiddle ? 1 : 0], s, a, pairs,
+                                              conjugate);
+            return RunStages<kSet>(n, a, w, lastSign, pairs);
+        }
+    }
+#endif
+    BitReverse<kSet>(n, work.intTable + 2, a, conjugate);
+    RunStages<kSet>(n, a, work.doubleTable, lastSign);
 }
 
 void EnsureTwiddles(int n, FftWorkArea& work) {
@@ -410,8 +464,7 @@ template <int kSet>
 KEFO_FFT_KERNEL void ComplexFftBody(int n, int direction, double* a, FftWorkArea& work) {
     EnsureTwiddles(n, work);
     const bool inverse = direction < 0;
-    BitReverse<kSet>(n, work.intTable + 2, a, inverse);
-    RunStages<kSet>(n, a, work.doubleTable, inverse ? -1.0 : 1.0);
+    Transform<kSet>(n, a, work, inverse, inverse ? -1.0 : 1.0);
 }
 
 fft_split::SplitTable PrepareReal(int n, FftWorkArea& work) {
@@ -427,8 +480,7 @@ fft_split::SplitTable PrepareReal(int n, FftWorkArea& work) {
 template <int kSet>
 KEFO_FFT_KERNEL void RealForward(int n, double* a, FftWorkArea& work,
                                  const fft_split::SplitTable& t) {
-    BitReverse<kSet>(n, work.intTable + 2, a, false);
-    RunStages<kSet>(n, a, work.doubleTable, 1.0);
+    Transform<kSet>(n, a, work, false, 1.0);
     Split<kSet, true, false>(n, a, nullptr, t);
     const double sum = a[0] + a[1];
     a[1] = a[0] - a[1];
@@ -448,8 +500,7 @@ KEFO_FFT_KERNEL void RealInverse(int n, double* a, FftWorkArea& work,
         Split<kSet, false, true>(n, a, nullptr, t);
     }
     a[(n >> 1) + 1] = -a[(n >> 1) + 1];
-    BitReverse<kSet>(n, work.intTable + 2, a, false);
-    RunStages<kSet>(n, a, work.doubleTable, -1.0);
+    Transform<kSet>(n, a, work, false, -1.0);
 }
 
 template <int kSet>
@@ -468,8 +519,7 @@ KEFO_FFT_KERNEL void RealFftBody(int n, int direction, double* a, FftWorkArea& w
 template <int kSet>
 KEFO_FFT_KERNEL void RealFilterBody(int n, double* a, const double* h, FftWorkArea& work) {
     const fft_split::SplitTable t = PrepareReal(n, work);
-    BitReverse<kSet>(n, work.intTable + 2, a, false);
-    RunStages<kSet>(n, a, work.doubleTable, 1.0);
+    Transform<kSet>(n, a, work, false, 1.0);
     const double sum = a[0] + a[1];
     const double difference = a[0] - a[1];
     a[0] = sum * h[0];
@@ -548,7 +598,10 @@ int FftIntTableSize(int n) {
 
 int FftDoubleTableSize(int n) {
     KEFO_MARK_FILL();
-    return n;
+    // Twiddles for the complex transform of 2n (n / 2), the cosines' room
+    // behind them (n / 2), then the first stage's vectors.
+    const int nw = n / 2;
+    return 2 * nw + 6 * (nw < kFirstStageTwiddles ? nw : kFirstStageTwiddles);
 }
 
 void ComplexFft(FftIsa isa, int n, int direction, double* a, FftWorkArea& work) {

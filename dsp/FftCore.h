@@ -30,7 +30,8 @@ struct FftWorkArea {
     // [2...] scratch for the bit-reversal permutation.
     int* intTable;
     // The twiddle table (bit-reversed complex exponentials of the first
-    // quadrant) followed by the real transform's halved cosine/sine table.
+    // quadrant) followed by the real transform's halved cosine/sine table
+    // and the first stage's twiddle vectors.
     double* doubleTable;
 };
 
@@ -38,7 +39,8 @@ struct FftWorkArea {
 // complex transform of 2n doubles: floor(sqrt(n)) + 2.
 int FftIntTableSize(int n);
 
-// Entries of the double table for the same transforms: n.
+// Entries of the double table for the same transforms: n, and up to 6144
+// more for the first stage's vectors of the shorter ones.
 int FftDoubleTableSize(int n);
 
 // Builds now every table that a real transform of n doubles and a complex

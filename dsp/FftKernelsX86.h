@@ -34,6 +34,34 @@ inline BlockTwiddles TwiddlesOfBlock(const double* w, int g) {
     return t;
 }
 
+// The first stage's twiddle vectors of block pair P, as FirstStageAvx2
+// computes them: r1, i1, r2, i2, r3, i3, each 4 doubles (block 2P in the low
+// lanes, 2P + 1 in the high ones). Scalar code with the vector lanes'
+// operations, so that a processor without AVX2 can build the table too.
+constexpr int kFirstStagePairDoubles = 24;
+
+inline void BuildFirstStagePairs(int pairs, const double* w, double* t) {
+    for (int p = 0; p < pairs; ++p) {
+        const double* w1 = w + 4 * p;
+        const double w2[4] = {w[2 * p], w[2 * p + 1], -w[2 * p + 1], w[2 * p]};
+        const double r1[4] = {w1[0], w1[0], w1[2], w1[2]};
+        const double i1[4] = {-w1[1], w1[1], -w1[3], w1[3]};
+        double w3[4];
+        for (int e = 0; e < 4; ++e) w3[e] = w2[e] * r1[e] + w2[e ^ 1] * i1[e];
+        const double* twiddles[3] = {w1, w2, w3};
+        double* o = t + kFirstStagePairDoubles * p;
+        for (int k = 0; k < 3; ++k) {
+            const double* v = twiddles[k];
+            const double r[4] = {v[0], v[0], v[2], v[2]};
+            const double i[4] = {-v[1], v[1], -v[3], v[3]};
+            for (int e = 0; e < 4; ++e) {
+                o[8 * k + e] = r[e];
+                o[8 * k + 4 + e] = i[e];
+            }
+        }
+    }
+}
+
 // e times W, lane by lane: (e.re W.re + e.im (-W.im), e.im W.re + e.re W.im),
 // with r = W.re in every lane and i = (-W.im, W.im) per complex value.
 inline __m128d Rotate2(__m128d e, __m128d r, __m128d i) {
@@ -75,6 +103,47 @@ inline void Radix4StageSse2(int n, int q, double* a, const double* w) {
 
 __attribute__((target("avx2"))) inline __m256d Rotate4(__m256d e, __m256d r, __m256d i) {
     return _mm256_add_pd(_mm256_mul_pd(e, r), _mm256_mul_pd(_mm256_permute_pd(e, 5), i));
+}
+
+__attribute__((target("avx2"))) inline __m256d BroadcastHalf(const double* p) {
+    return _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(p));
+}
+
+// Spans of at least two complex values (every stage after the first), the
+// twiddles of block g taken from the first stage's vectors of block pair
+// g / 2 (the half of block g broadcast to both halves), which hold the
+// values computed below.
+__attribute__((target("avx2"))) inline void Radix4StageFromPairsAvx2(int n, int q, double* a,
+                                                                     const double* t) {
+    const int q2 = 2 * q;
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    int g = 0;
+    for (int base = 0; base < n; base += 4 * q2, ++g) {
+        double* x0 = a + base;
+        double* x1 = x0 + q2;
+        double* x2 = x1 + q2;
+        double* x3 = x2 + q2;
+        const double* v = t + kFirstStagePairDoubles * (g >> 1) + 2 * (g & 1);
+        const __m256d r1 = BroadcastHalf(v), i1 = BroadcastHalf(v + 4);
+        const __m256d r2 = BroadcastHalf(v + 8), i2 = BroadcastHalf(v + 12);
+        const __m256d r3 = BroadcastHalf(v + 16), i3 = BroadcastHalf(v + 20);
+        for (int j = 0; j < q2; j += 4) {
+            const __m256d a0 = _mm256_loadu_pd(x0 + j);
+            const __m256d a1 = _mm256_loadu_pd(x1 + j);
+            const __m256d a2 = _mm256_loadu_pd(x2 + j);
+            const __m256d a3 = _mm256_loadu_pd(x3 + j);
+            const __m256d sum01 = _mm256_add_pd(a0, a1);
+            const __m256d diff01 = _mm256_sub_pd(a0, a1);
+            const __m256d sum23 = _mm256_add_pd(a2, a3);
+            const __m256d diff23 = _mm256_sub_pd(a2, a3);
+            _mm256_storeu_pd(x0 + j, _mm256_add_pd(sum01, sum23));
+            _mm256_storeu_pd(x2 + j, Rotate4(_mm256_sub_pd(sum01, sum23), r2, i2));
+            const __m256d turned = _mm256_permute_pd(diff23, 5);
+            _mm256_storeu_pd(x1 + j, Rotate4(_mm256_addsub_pd(diff01, turned), r1, i1));
+            _mm256_storeu_pd(x3 + j,
+                             Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
+        }
+    }
 }
 
 // Spans of at least two complex values (every stage after the first).
@@ -164,6 +233,87 @@ __attribute__((target("avx2"))) inline void FirstStageAvx2(int n, double* a, con
         _mm256_storeu_pd(x + 4, _mm256_permute2f128_pd(out2, out3, 0x20));
         _mm256_storeu_pd(x + 8, _mm256_permute2f128_pd(out0, out1, 0x31));
         _mm256_storeu_pd(x + 12, _mm256_permute2f128_pd(out2, out3, 0x31));
+    }
+}
+
+// The first stage of one 8 x 8 tile of the bit-reversal permutation, done as
+// the values move: the four values of a destination block are lane j of four
+// source rows. Source row i starts at src + srcRows[i]; destination row j at
+// a + dst + dstRows[j], and its blocks 2P and 2P + 1 are its first and last
+// four values, P = (dst + dstRows[j]) / 16. Each value moves once, multiplied
+// by (1, -1) first when conjugate is set, as BitReverse does, and then meets
+// FirstStageAvx2's operations with the twiddle vectors of table t.
+__attribute__((target("avx2"))) inline void FirstStageOfTile(double* a, const double* src,
+                                                             const int* srcRows, int dst,
+                                                             const int* dstRows, const double* t,
+                                                             bool conjugate) {
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    const __m256d conj = _mm256_set_pd(-1.0, 1.0, -1.0, 1.0);
+    for (int j = 0; j < 8; ++j) {
+        // (value of block 2P, value of block 2P + 1): source rows i and i + 4.
+        __m256d x[4];
+        for (int i = 0; i < 4; ++i) {
+            const double* low = src + srcRows[i] + 2 * j;
+            const double* high = src + srcRows[i + 4] + 2 * j;
+            x[i] = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(low)),
+                                        _mm_loadu_pd(high), 1);
+            if (conjugate) x[i] = _mm256_mul_pd(x[i], conj);
+        }
+        const int out = dst + dstRows[j];
+        const double* v = t + kFirstStagePairDoubles * (out >> 4);
+        const __m256d sum01 = _mm256_add_pd(x[0], x[1]);
+        const __m256d diff01 = _mm256_sub_pd(x[0], x[1]);
+        const __m256d sum23 = _mm256_add_pd(x[2], x[3]);
+        const __m256d diff23 = _mm256_sub_pd(x[2], x[3]);
+        const __m256d out0 = _mm256_add_pd(sum01, sum23);
+        const __m256d out2 = Rotate4(_mm256_sub_pd(sum01, sum23), _mm256_loadu_pd(v + 8),
+                                     _mm256_loadu_pd(v + 12));
+        const __m256d turned = _mm256_permute_pd(diff23, 5);
+        const __m256d out1 =
+            Rotate4(_mm256_addsub_pd(diff01, turned), _mm256_loadu_pd(v), _mm256_loadu_pd(v + 4));
+        const __m256d out3 = Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)),
+                                     _mm256_loadu_pd(v + 16), _mm256_loadu_pd(v + 20));
+        double* x0 = a + out;
+        _mm256_storeu_pd(x0, _mm256_permute2f128_pd(out0, out1, 0x20));
+        _mm256_storeu_pd(x0 + 4, _mm256_permute2f128_pd(out2, out3, 0x20));
+        _mm256_storeu_pd(x0 + 8, _mm256_permute2f128_pd(out0, out1, 0x31));
+        _mm256_storeu_pd(x0 + 12, _mm256_permute2f128_pd(out2, out3, 0x31));
+    }
+}
+
+// BitReverse and FirstStageAvx2 in one pass, over 8 x 8 tiles (m >= 8): the
+// tile of low bits [j0, j0 + 8), high bits [k0, k0 + 8) and middle value mid
+// and its partner (low and high swapped, middle reversed) trade places. The
+// partner is copied aside first, since the first tile's results land on it.
+// rev holds the reversed middle values.
+__attribute__((target("avx2"))) inline void BitReverseFirstStageAvx2(int m, int middles,
+                                                                     const int* rev, const int* s,
+                                                                     double* a, const double* t,
+                                                                     bool conjugate) {
+    double aside[8 * 16];
+    static const int kAsideRows[8] = {0, 16, 32, 48, 64, 80, 96, 112};
+    const int step = 2 * m;  // doubles between consecutive middle values
+    for (int mid = 0; mid < middles; ++mid) {
+        const int back = rev[mid];
+        for (int k0 = 0; k0 < m; k0 += 8) {
+            for (int j0 = 0; j0 <= k0; j0 += 8) {
+                if (j0 == k0 && back < mid) continue;  // done as the partner's partner
+                // Tile: rows s[k0 + i] at 2 j0 + step mid; partner: rows
+                // s[j0 + i] at 2 k0 + step back.
+                const int tile = 2 * j0 + step * mid;
+                const int partner = 2 * k0 + step * back;
+                for (int r = 0; r < 8; ++r) {
+                    const double* from = a + partner + s[j0 + r];
+                    for (int d = 0; d < 16; d += 4) {
+                        _mm256_storeu_pd(aside + 16 * r + d, _mm256_loadu_pd(from + d));
+                    }
+                }
+                if (tile != partner) {
+                    FirstStageOfTile(a, a + tile, s + k0, partner, s + j0, t, conjugate);
+                }
+                FirstStageOfTile(a, aside, kAsideRows, tile, s + k0, t, conjugate);
+            }
+        }
     }
 }
 
