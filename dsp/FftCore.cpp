@@ -144,11 +144,15 @@ void FillTwiddles(int nw, double* w) {
 // twiddles (nw doubles) and the room of the cosines (at most nw more). It
 // is built with the twiddles, for the first kFirstStageTwiddles of them, and
 // so serves every transform of that length or shorter that the twiddles do.
-const int kFirstStageTwiddles = 2048;
+const int kFirstStageTwiddles = 4096;
 
-int FirstStageTableOffset(int nw) { return 2 * nw; }
+int FirstStageTableOffset(int nw) {
+    return 2 * nw;
+}
 
-bool FusesFirstStage(int n) { return n >= 256 && n <= 4 * kFirstStageTwiddles; }
+bool FusesFirstStage(int n) {
+    return n >= 256 && n <= 4 * kFirstStageTwiddles;
+}
 
 void BuildFirstStageTable(int nw, double* w) {
 #if KEFO_FFT_X86
@@ -426,9 +430,8 @@ KEFO_FFT_KERNEL void Transform(int n, double* a, FftWorkArea& work, bool conjuga
             static const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
             const double* w = work.doubleTable;
             const double* pairs = w + FirstStageTableOffset(work.intTable[0]);
-            fft_x86::BitReverseFirstStageAvx2(m, twoMiddle ? 4 : 2,
-                                              kReversedMiddle[twoMiddle ? 1 : 0], s, a, pairs,
-                                              conjugate);
+            fft_x86::BitReverseFirstStageAvx2(
+                m, twoMiddle ? 4 : 2, kReversedMiddle[twoMiddle ? 1 : 0], s, a, pairs, conjugate);
             return RunStages<kSet>(n, a, w, lastSign, pairs);
         }
     }

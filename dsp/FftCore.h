@@ -39,7 +39,7 @@ struct FftWorkArea {
 // complex transform of 2n doubles: floor(sqrt(n)) + 2.
 int FftIntTableSize(int n);
 
-// Entries of the double table for the same transforms: n, and up to 6144
+// Entries of the double table for the same transforms: n, and up to 24576
 // more for the first stage's vectors of the shorter ones.
 int FftDoubleTableSize(int n);
 

@@ -266,8 +266,8 @@ __attribute__((target("avx2"))) inline void FirstStageOfTile(double* a, const do
         const __m256d sum23 = _mm256_add_pd(x[2], x[3]);
         const __m256d diff23 = _mm256_sub_pd(x[2], x[3]);
         const __m256d out0 = _mm256_add_pd(sum01, sum23);
-        const __m256d out2 = Rotate4(_mm256_sub_pd(sum01, sum23), _mm256_loadu_pd(v + 8),
-                                     _mm256_loadu_pd(v + 12));
+        const __m256d out2 =
+            Rotate4(_mm256_sub_pd(sum01, sum23), _mm256_loadu_pd(v + 8), _mm256_loadu_pd(v + 12));
         const __m256d turned = _mm256_permute_pd(diff23, 5);
         const __m256d out1 =
             Rotate4(_mm256_addsub_pd(diff01, turned), _mm256_loadu_pd(v), _mm256_loadu_pd(v + 4));

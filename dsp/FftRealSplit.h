@@ -180,11 +180,21 @@ __attribute__((target("avx2"))) void Split4(int n, double* a, const double* h,
         // (wr, wr) and (wi, wi) of both pairs; the subtraction 0.5 - C is the
         // one of SplitTable::Wr, lane by lane.
         const int kk = (j >> 1) * t.ks;
-        const __m128d cosines = _mm_set_pd(t.c[t.nc - kk - t.ks], t.c[t.nc - kk]);
-        const __m128d wr = _mm_sub_pd(_mm_set1_pd(0.5), cosines);
-        const __m256d w = _mm256_permute4x64_pd(_mm256_castpd128_pd256(wr), 0x50);
-        const __m256d wi = _mm256_permute4x64_pd(
-            _mm256_castpd128_pd256(_mm_set_pd(t.c[kk + t.ks], t.c[kk])), 0x50);
+        __m256d w, wi;
+        if (t.ks == 1) {
+            // Tables of this very length: both pairs' cosines are neighbours.
+            const __m256d cosines = _mm256_permute_pd(
+                _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(t.c + t.nc - kk - 1)), 3);
+            w = _mm256_sub_pd(_mm256_set1_pd(0.5), cosines);
+            wi = _mm256_permute_pd(_mm256_broadcast_pd(reinterpret_cast<const __m128d*>(t.c + kk)),
+                                   12);
+        } else {
+            const __m128d cosines = _mm_set_pd(t.c[t.nc - kk - t.ks], t.c[t.nc - kk]);
+            const __m128d wr = _mm_sub_pd(_mm_set1_pd(0.5), cosines);
+            w = _mm256_permute4x64_pd(_mm256_castpd128_pd256(wr), 0x50);
+            wi = _mm256_permute4x64_pd(_mm256_castpd128_pd256(_mm_set_pd(t.c[kk + t.ks], t.c[kk])),
+                                       0x50);
+        }
         __m256d A = _mm256_loadu_pd(a + j);
         __m256d B = LoadReversed(a + k);
         if (kForward) {
