@@ -4,6 +4,7 @@
 #include "dsp/AudioFormat.h"
 #include "support/CallSiteMarker.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -17,6 +18,10 @@ const double kPi = 3.14159265358979323846;
 // lengths of the interface) would not fit in an int, so such a size is
 // treated as an allocation that cannot succeed.
 const std::int64_t kLongestFrame = std::int64_t{1} << 28;
+
+// Window frames one setup step fills: each of them costs a cosine, which
+// takes tens of nanoseconds in the 32-bit runtime.
+const int kWindowFramesPerStep = 2048;
 
 // The shortest power of two N above rate / e[0] * points whose bin 2 already
 // lies below the first edge; 0 when no length can serve.
@@ -37,6 +42,9 @@ std::int64_t FrameLengthFor(const SpectrumAnConfig& config) {
 
 CSpectrumAn::CSpectrumAn()
     : initialized_(0),
+      sized_(0),
+      windowFilled_(0),
+      tablesBuilt_(0),
       channels_(0),
       peakMode_(0),
       bandCount_(0),
@@ -56,6 +64,7 @@ CSpectrumAn::~CSpectrumAn() {
 }
 
 void CSpectrumAn::FreeBuffers() noexcept {
+    sized_ = 0;
     work_.Free();
     fftInts_.Free();
     fftTables_.Free();
@@ -65,6 +74,13 @@ void CSpectrumAn::FreeBuffers() noexcept {
 }
 
 bool CSpectrumAn::Init(const SpectrumAnConfig& config) noexcept {
+    KEFO_MARK();
+    if (!BeginInit(config)) return false;
+    FinishSetup();
+    return true;
+}
+
+bool CSpectrumAn::BeginInit(const SpectrumAnConfig& config) noexcept {
     KEFO_MARK();
     initialized_ = 0;
     FreeBuffers();
@@ -100,16 +116,45 @@ bool CSpectrumAn::Init(const SpectrumAnConfig& config) noexcept {
     fft_ = FftWorkArea{fftInts_.Get(), fftTables_.Get()};
     fft_.intTable[0] = 0;
     fft_.intTable[1] = 0;
-    FftBuildTables(transformLength_, fft_);  // Process then builds none
     isa_ = FftFastestIsa();
+    tablesBuilt_ = 0;
+    windowFilled_ = 0;
+    sized_ = 1;
+    return true;
+}
 
+// The tables first, so that Process then builds none, then the window a part
+// at a time.
+void CSpectrumAn::RunSetupStep() noexcept {
+    if (!tablesBuilt_) {
+        FftBuildTables(transformLength_, fft_);
+        tablesBuilt_ = 1;
+        return;
+    }
     double* w = window_.Get();
-    for (int i = 0; i < transformLength_; ++i) {
+    const int end = std::min(transformLength_, windowFilled_ + kWindowFramesPerStep);
+    for (int i = windowFilled_; i < end; ++i) {
         const double value = 0.5 - 0.5 * std::cos(2.0 * kPi * i / transformLength_);
         for (int c = 0; c < channels_; ++c) w[i * channels_ + c] = value;
     }
-    initialized_ = 1;
-    return true;
+    windowFilled_ = end;
+    if (end == transformLength_) initialized_ = 1;
+}
+
+bool CSpectrumAn::ContinueSetup() noexcept {
+    KEFO_MARK_FILL();
+    if (sized_ && !initialized_) RunSetupStep();
+    return sized_ && !initialized_;
+}
+
+void CSpectrumAn::FinishSetup() noexcept {
+    KEFO_MARK_FILL();
+    while (sized_ && !initialized_) RunSetupStep();
+}
+
+bool CSpectrumAn::IsSized() const noexcept {
+    KEFO_MARK_FILL();
+    return sized_ != 0;
 }
 
 // Transforms the windowed work buffer into the unpacked spectrum.
@@ -150,7 +195,8 @@ void CSpectrumAn::Transform() noexcept {
 
 void CSpectrumAn::Process(const float* frame, SpectrumBand* bands) noexcept {
     KEFO_MARK();
-    if (!initialized_ || frame == nullptr || bands == nullptr) return;
+    if (!sized_ || frame == nullptr || bands == nullptr) return;
+    FinishSetup();
     for (int b = 0; b < bandCount_; ++b) bands[b] = SpectrumBand{0.0, 0.0, 0.0};
 
     double* x = work_.Get();

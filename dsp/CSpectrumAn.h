@@ -66,6 +66,18 @@ public:
     // refuses, no bands) or the sizes cannot be allocated.
     bool Init(const SpectrumAnConfig& config) noexcept;
 
+    // Init in steps, for an audio thread that meets a new format with short
+    // blocks: BeginInit does what Init does up to the allocations and the
+    // sizes (IsSized and GetFrameLength answer; IsInitialized stays false
+    // until the steps are done). Each ContinueSetup builds a part of the
+    // tables or the window (none allocates) and tells whether any remain;
+    // FinishSetup builds what remains, and Process does so before it
+    // measures. The results are those of Init bit for bit.
+    bool BeginInit(const SpectrumAnConfig& config) noexcept;
+    bool ContinueSetup() noexcept;
+    void FinishSetup() noexcept;
+    bool IsSized() const noexcept;
+
     // Measures exactly GetFrameLength() interleaved samples into bandCount
     // records. The samples are not changed.
     void Process(const float* frame, SpectrumBand* bands) noexcept;
@@ -77,9 +89,13 @@ public:
 
 private:
     void FreeBuffers() noexcept;
+    void RunSetupStep() noexcept;
     void Transform() noexcept;
 
-    int initialized_;      // 1 once Init has completed
+    int initialized_;      // 1 once Init, or BeginInit's steps, have completed
+    int sized_;            // 1 once Init or BeginInit has allocated and sized
+    int windowFilled_;     // frames of the window filled; the tables come first
+    int tablesBuilt_;      // 1 once the transform tables are built
     int channels_;         // 1 or 2
     int peakMode_;         // nonzero: largest bin power per band
     int bandCount_;        // bands in the edge table

@@ -26,7 +26,7 @@ bool IsReadableBlock(const KEFO_Params* record) {
 }
 
 bool AnalyzerReady(const AnalyzerEqInstance& instance) {
-    return instance.analyzer.IsInitialized() && instance.analyzerFrameBuffer.Get();
+    return instance.analyzer.IsSized() && instance.analyzerFrameBuffer.Get();
 }
 
 // Measures one frame into the analyzer's next snapshot and hands it to the
@@ -134,7 +134,9 @@ void PrepareAnalyzer(KEFO_Params* record, int channels, int rate) {
     config.sampleRate = rate;
     config.channels = channels;
     instance->analyzerFrameBuffer.Free();
-    if (instance->analyzer.Init(config))
+    // Sized now; the tables and the window are built a part per block while
+    // the first frame gathers, and whatever is left when it is measured.
+    if (instance->analyzer.BeginInit(config))
         instance->analyzerFrameBuffer.Allocate(instance->analyzer.GetFrameLength());
     instance->analyzerFill = 0;
     PublishAnalyzerResults(*instance, nullptr);
@@ -173,6 +175,7 @@ int FeedAnalyzer(KEFO_Params* record) {
             const int take = std::min(n, frame - fill);
             CopyFinite(collected + fill, record->audioBuffer, take);
             fill += take;
+            instance->analyzer.ContinueSetup();
         }
     } else {
         PublishAnalyzerResults(*instance, collected);

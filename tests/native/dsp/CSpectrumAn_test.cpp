@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -129,6 +130,38 @@ TEST(SpectrumAnFrame, ProcessOnAnUninitialisedObjectWritesNothing) {
         EXPECT_EQ(b.mean, -1);
         EXPECT_EQ(b.left, -1);
         EXPECT_EQ(b.right, -1);
+    }
+}
+
+// Set up in steps, however the steps fall (none run, some, all), the object
+// measures the bits of one set up by Init; it is sized but not initialised
+// until the steps are done, and a format change starts them over.
+TEST(SpectrumAnFrame, SetupInStepsMeasuresTheBitsOfInit) {
+    for (int rate : {44100, 192000}) {
+        for (int channels : {1, 2}) {
+            CSpectrumAn whole;
+            ASSERT_TRUE(whole.Init(Config(rate, channels)));
+            const std::vector<double> noise = kefo_test::RandomSignal(whole.GetFrameLength(), rate);
+            const std::vector<float> frame(noise.begin(), noise.end());
+            const std::vector<SpectrumBand> expected = Analyse(whole, frame);
+            for (int steps : {0, 1, 3, 1000}) {
+                CSpectrumAn stepped;
+                ASSERT_TRUE(stepped.BeginInit(Config(8000, 1)));
+                stepped.FinishSetup();
+                ASSERT_TRUE(stepped.BeginInit(Config(rate, channels)));
+                EXPECT_TRUE(stepped.IsSized());
+                EXPECT_FALSE(stepped.IsInitialized());
+                EXPECT_EQ(stepped.GetFrameLength(), whole.GetFrameLength());
+                int left = steps;
+                while (left > 0 && stepped.ContinueSetup()) --left;
+                EXPECT_EQ(stepped.IsInitialized(), left > 0) << rate << " Hz, " << steps;
+                const std::vector<SpectrumBand> got = Analyse(stepped, frame);
+                EXPECT_TRUE(stepped.IsInitialized());
+                ASSERT_EQ(0, std::memcmp(got.data(), expected.data(),
+                                         expected.size() * sizeof(SpectrumBand)))
+                    << rate << " Hz, " << channels << " channels, " << steps << " steps";
+            }
+        }
     }
 }
 

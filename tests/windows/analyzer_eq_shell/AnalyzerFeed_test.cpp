@@ -82,7 +82,7 @@ TEST_F(AnalyzerFeed, TheFourthActivityFlagSkipsFeeds) {
     Feed(Sine(5000, 1000));
     EXPECT_EQ(Instance().analyzerFill, 0);
     EXPECT_EQ(Results()[9].mean, 0.0);
-    EXPECT_FALSE(Instance().analyzer.IsInitialized());
+    EXPECT_FALSE(Instance().analyzer.IsSized());
 }
 
 }  // namespace
