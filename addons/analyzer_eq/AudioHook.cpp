@@ -135,7 +135,7 @@ void PrepareAnalyzer(KEFO_Params* record, int channels, int rate) {
     config.channels = channels;
     instance->analyzerFrameBuffer.Free();
     // Sized now; the tables and the window are built a part per block while
-    // the first frame gathers, and whatever is left when it is measured.
+    // the first frame gathers, and what is left when it is measured.
     if (instance->analyzer.BeginInit(config))
         instance->analyzerFrameBuffer.Allocate(instance->analyzer.GetFrameLength());
     instance->analyzerFill = 0;
@@ -172,10 +172,12 @@ int FeedAnalyzer(KEFO_Params* record) {
             }
             PublishAnalyzerResults(*instance, source);
         } else if (n > 0) {
+            // A setup step in every block of a frame but its first, which
+            // may be the one that sized the analyzer.
+            if (fill > 0) instance->analyzer.ContinueSetup();
             const int take = std::min(n, frame - fill);
             CopyFinite(collected + fill, record->audioBuffer, take);
             fill += take;
-            instance->analyzer.ContinueSetup();
         }
     } else {
         PublishAnalyzerResults(*instance, collected);
