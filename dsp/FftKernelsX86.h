@@ -249,14 +249,12 @@ __attribute__((target("avx2"))) inline void FirstStageOfTile(double* a, const do
                                                              bool conjugate) {
     const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
     const __m256d conj = _mm256_set_pd(-1.0, 1.0, -1.0, 1.0);
-    const double* rows[8];
-    for (int i = 0; i < 8; ++i) rows[i] = src + srcRows[i];
     for (int j = 0; j < 8; ++j) {
         // (value of block 2P, value of block 2P + 1): source rows i and i + 4.
         __m256d x[4];
         for (int i = 0; i < 4; ++i) {
-            const double* low = rows[i] + 2 * j;
-            const double* high = rows[i + 4] + 2 * j;
+            const double* low = src + srcRows[i] + 2 * j;
+            const double* high = src + srcRows[i + 4] + 2 * j;
             x[i] = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(low)),
                                         _mm_loadu_pd(high), 1);
             if (conjugate) x[i] = _mm256_mul_pd(x[i], conj);
