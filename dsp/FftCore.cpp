@@ -15,7 +15,8 @@
 // vectors (FftKernelsX86.h, FftRealSplit.h); elsewhere the portable loops
 // below serve. All of them perform the same IEEE operations in the same order
 // (no fused multiply-add), so their results agree bit for bit; AVX2 only
-// handles twice as many doubles at once.
+// handles twice as many doubles at once, and for lengths up to 16384 doubles
+// does the permutation and the first stage in one pass (Transform).
 #include "dsp/FftCore.h"
 #include "dsp/FftIsa.h"
 #include "dsp/FftRealSplit.h"

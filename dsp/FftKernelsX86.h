@@ -1,8 +1,9 @@
 // Kernels of FftCore.cpp written with x86 vectors, included by that file
 // alone: the radix-4 stages (SSE2 with one complex value per vector, AVX2 with
 // one per 128-bit lane, two butterflies per step), the first stage and the
-// bit-reversal permutation on AVX2. They perform the operations of the
-// portable kernels in the same order, so results agree bit for bit; being
+// bit-reversal permutation on AVX2, and on AVX2 the two in one pass, with the
+// first stage's twiddles from a table built once. They perform the operations
+// of the portable kernels in the same order, so results agree bit for bit; being
 // explicit keeps the loops short and within the eight vector registers of
 // 32-bit code (twiddle vectors are read from memory operands).
 #pragma once
