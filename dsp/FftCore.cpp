@@ -140,8 +140,8 @@ void FillTwiddles(int nw, double* w) {
 }
 
 // The AVX2 transforms of up to 4 kFirstStageTwiddles doubles fuse the
-// bit-reversal permutation with the first stage, whose twiddle vectors they
-// read from a table of their own: 6 doubles per twiddle double, behind the
+// bit-reversal permutation with the first stage, whose twiddles they
+// read from a table of their own: 3 doubles per twiddle double, behind the
 // twiddles (nw doubles) and the room of the cosines (at most nw more). It
 // is built with the twiddles, for the first kFirstStageTwiddles of them, and
 // so serves every transform of that length or shorter that the twiddles do.
@@ -603,9 +603,9 @@ int FftIntTableSize(int n) {
 int FftDoubleTableSize(int n) {
     KEFO_MARK_FILL();
     // Twiddles for the complex transform of 2n (n / 2), the cosines' room
-    // behind them (n / 2), then the first stage's vectors.
+    // behind them (n / 2), then the first stage's twiddles.
     const int nw = n / 2;
-    return 2 * nw + 6 * (nw < kFirstStageTwiddles ? nw : kFirstStageTwiddles);
+    return 2 * nw + 3 * (nw < kFirstStageTwiddles ? nw : kFirstStageTwiddles);
 }
 
 void ComplexFft(FftIsa isa, int n, int direction, double* a, FftWorkArea& work) {

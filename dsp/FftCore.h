@@ -31,7 +31,7 @@ struct FftWorkArea {
     int* intTable;
     // The twiddle table (bit-reversed complex exponentials of the first
     // quadrant) followed by the real transform's halved cosine/sine table
-    // and the first stage's twiddle vectors.
+    // and the first stage's twiddles.
     double* doubleTable;
 };
 
@@ -39,8 +39,8 @@ struct FftWorkArea {
 // complex transform of 2n doubles: floor(sqrt(n)) + 2.
 int FftIntTableSize(int n);
 
-// Entries of the double table for the same transforms: n, and up to 24576
-// more for the first stage's vectors of the shorter ones.
+// Entries of the double table for the same transforms: n, and up to 12288
+// more for the first stage's twiddles of the shorter ones.
 int FftDoubleTableSize(int n);
 
 // Builds now every table that a real transform of n doubles and a complex

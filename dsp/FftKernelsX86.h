@@ -35,11 +35,11 @@ inline BlockTwiddles TwiddlesOfBlock(const double* w, int g) {
     return t;
 }
 
-// The first stage's twiddle vectors of block pair P, as FirstStageAvx2
-// computes them: r1, i1, r2, i2, r3, i3, each 4 doubles (block 2P in the low
-// lanes, 2P + 1 in the high ones). Scalar code with the vector lanes'
-// operations, so that a processor without AVX2 can build the table too.
-constexpr int kFirstStagePairDoubles = 24;
+// The first stage's twiddles of block pair P, as FirstStageAvx2 computes
+// them: W1, W2 and W3, each 4 doubles (re, im) of block 2P then of 2P + 1.
+// Scalar code with the vector lanes' operations, so that a processor without
+// AVX2 can build the table too.
+constexpr int kFirstStagePairDoubles = 12;
 
 inline void BuildFirstStagePairs(int pairs, const double* w, double* t) {
     for (int p = 0; p < pairs; ++p) {
@@ -47,18 +47,11 @@ inline void BuildFirstStagePairs(int pairs, const double* w, double* t) {
         const double w2[4] = {w[2 * p], w[2 * p + 1], -w[2 * p + 1], w[2 * p]};
         const double r1[4] = {w1[0], w1[0], w1[2], w1[2]};
         const double i1[4] = {-w1[1], w1[1], -w1[3], w1[3]};
-        double w3[4];
-        for (int e = 0; e < 4; ++e) w3[e] = w2[e] * r1[e] + w2[e ^ 1] * i1[e];
-        const double* twiddles[3] = {w1, w2, w3};
         double* o = t + kFirstStagePairDoubles * p;
-        for (int k = 0; k < 3; ++k) {
-            const double* v = twiddles[k];
-            const double r[4] = {v[0], v[0], v[2], v[2]};
-            const double i[4] = {-v[1], v[1], -v[3], v[3]};
-            for (int e = 0; e < 4; ++e) {
-                o[8 * k + e] = r[e];
-                o[8 * k + 4 + e] = i[e];
-            }
+        for (int e = 0; e < 4; ++e) {
+            o[e] = w1[e];
+            o[4 + e] = w2[e];
+            o[8 + e] = w2[e] * r1[e] + w2[e ^ 1] * i1[e];
         }
     }
 }
@@ -106,14 +99,21 @@ __attribute__((target("avx2"))) inline __m256d Rotate4(__m256d e, __m256d r, __m
     return _mm256_add_pd(_mm256_mul_pd(e, r), _mm256_mul_pd(_mm256_permute_pd(e, 5), i));
 }
 
-__attribute__((target("avx2"))) inline __m256d BroadcastHalf(const double* p) {
-    return _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(p));
+// Rotate4 with im = W.im in every lane: (e.re W.re - e.im W.im, e.im W.re +
+// e.re W.im) by addsub, the bits of Rotate4, since x + (-y) is x - y exactly.
+__attribute__((target("avx2"))) inline __m256d RotateBySum(__m256d e, __m256d r, __m256d im) {
+    return _mm256_addsub_pd(_mm256_mul_pd(e, r), _mm256_mul_pd(_mm256_permute_pd(e, 5), im));
+}
+
+// RotateBySum by the twiddles at w, (re, im) of two complex values.
+__attribute__((target("avx2"))) inline __m256d RotateByTwiddles(__m256d e, const double* w) {
+    const __m256d v = _mm256_loadu_pd(w);
+    return RotateBySum(e, _mm256_movedup_pd(v), _mm256_permute_pd(v, 15));
 }
 
 // Spans of at least two complex values (every stage after the first), the
-// twiddles of block g taken from the first stage's vectors of block pair
-// g / 2 (the half of block g broadcast to both halves), which hold the
-// values computed below.
+// twiddles of block g taken from the first stage's table (block pair g / 2),
+// which holds the values computed below.
 __attribute__((target("avx2"))) inline void Radix4StageFromPairsAvx2(int n, int q, double* a,
                                                                      const double* t) {
     const int q2 = 2 * q;
@@ -125,9 +125,9 @@ __attribute__((target("avx2"))) inline void Radix4StageFromPairsAvx2(int n, int 
         double* x2 = x1 + q2;
         double* x3 = x2 + q2;
         const double* v = t + kFirstStagePairDoubles * (g >> 1) + 2 * (g & 1);
-        const __m256d r1 = BroadcastHalf(v), i1 = BroadcastHalf(v + 4);
-        const __m256d r2 = BroadcastHalf(v + 8), i2 = BroadcastHalf(v + 12);
-        const __m256d r3 = BroadcastHalf(v + 16), i3 = BroadcastHalf(v + 20);
+        const __m256d r1 = _mm256_broadcast_sd(v), i1 = _mm256_broadcast_sd(v + 1);
+        const __m256d r2 = _mm256_broadcast_sd(v + 4), i2 = _mm256_broadcast_sd(v + 5);
+        const __m256d r3 = _mm256_broadcast_sd(v + 8), i3 = _mm256_broadcast_sd(v + 9);
         for (int j = 0; j < q2; j += 4) {
             const __m256d a0 = _mm256_loadu_pd(x0 + j);
             const __m256d a1 = _mm256_loadu_pd(x1 + j);
@@ -138,11 +138,11 @@ __attribute__((target("avx2"))) inline void Radix4StageFromPairsAvx2(int n, int 
             const __m256d sum23 = _mm256_add_pd(a2, a3);
             const __m256d diff23 = _mm256_sub_pd(a2, a3);
             _mm256_storeu_pd(x0 + j, _mm256_add_pd(sum01, sum23));
-            _mm256_storeu_pd(x2 + j, Rotate4(_mm256_sub_pd(sum01, sum23), r2, i2));
+            _mm256_storeu_pd(x2 + j, RotateBySum(_mm256_sub_pd(sum01, sum23), r2, i2));
             const __m256d turned = _mm256_permute_pd(diff23, 5);
-            _mm256_storeu_pd(x1 + j, Rotate4(_mm256_addsub_pd(diff01, turned), r1, i1));
-            _mm256_storeu_pd(x3 + j,
-                             Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
+            _mm256_storeu_pd(x1 + j, RotateBySum(_mm256_addsub_pd(diff01, turned), r1, i1));
+            _mm256_storeu_pd(
+                x3 + j, RotateBySum(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
         }
     }
 }
@@ -243,7 +243,7 @@ __attribute__((target("avx2"))) inline void FirstStageAvx2(int n, double* a, con
 // a + dst + dstRows[j], and its blocks 2P and 2P + 1 are its first and last
 // four values, P = (dst + dstRows[j]) / 16. Each value moves once, multiplied
 // by (1, -1) first when conjugate is set, as BitReverse does, and then meets
-// FirstStageAvx2's operations with the twiddle vectors of table t.
+// FirstStageAvx2's operations with the twiddles of table t.
 __attribute__((target("avx2"))) inline void FirstStageOfTile(double* a, const double* src,
                                                              const int* srcRows, int dst,
                                                              const int* dstRows, const double* t,
@@ -267,13 +267,11 @@ __attribute__((target("avx2"))) inline void FirstStageOfTile(double* a, const do
         const __m256d sum23 = _mm256_add_pd(x[2], x[3]);
         const __m256d diff23 = _mm256_sub_pd(x[2], x[3]);
         const __m256d out0 = _mm256_add_pd(sum01, sum23);
-        const __m256d out2 =
-            Rotate4(_mm256_sub_pd(sum01, sum23), _mm256_loadu_pd(v + 8), _mm256_loadu_pd(v + 12));
+        const __m256d out2 = RotateByTwiddles(_mm256_sub_pd(sum01, sum23), v + 4);
         const __m256d turned = _mm256_permute_pd(diff23, 5);
-        const __m256d out1 =
-            Rotate4(_mm256_addsub_pd(diff01, turned), _mm256_loadu_pd(v), _mm256_loadu_pd(v + 4));
-        const __m256d out3 = Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)),
-                                     _mm256_loadu_pd(v + 16), _mm256_loadu_pd(v + 20));
+        const __m256d out1 = RotateByTwiddles(_mm256_addsub_pd(diff01, turned), v);
+        const __m256d out3 =
+            RotateByTwiddles(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), v + 8);
         double* x0 = a + out;
         _mm256_storeu_pd(x0, _mm256_permute2f128_pd(out0, out1, 0x20));
         _mm256_storeu_pd(x0 + 4, _mm256_permute2f128_pd(out2, out3, 0x20));
