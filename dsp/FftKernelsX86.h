@@ -111,39 +111,48 @@ __attribute__((target("avx2"))) inline __m256d RotateByTwiddles(__m256d e, const
     return RotateBySum(e, _mm256_movedup_pd(v), _mm256_permute_pd(v, 15));
 }
 
+// The butterflies of one block of a radix-4 stage whose spans hold q2 >= 4
+// doubles each, from x0 on; outputs 1, 2 and 3 are multiplied by W1, W2 and
+// W3, each given as its real part and its imaginary part in every lane.
+__attribute__((target("avx2"), always_inline)) inline void Radix4BlockAvx2(double* x0, int q2,
+                                                                           __m256d r1, __m256d i1,
+                                                                           __m256d r2, __m256d i2,
+                                                                           __m256d r3, __m256d i3) {
+    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    double* x1 = x0 + q2;
+    double* x2 = x1 + q2;
+    double* x3 = x2 + q2;
+    for (int j = 0; j < q2; j += 4) {
+        const __m256d a0 = _mm256_loadu_pd(x0 + j);
+        const __m256d a1 = _mm256_loadu_pd(x1 + j);
+        const __m256d a2 = _mm256_loadu_pd(x2 + j);
+        const __m256d a3 = _mm256_loadu_pd(x3 + j);
+        const __m256d sum01 = _mm256_add_pd(a0, a1);
+        const __m256d diff01 = _mm256_sub_pd(a0, a1);
+        const __m256d sum23 = _mm256_add_pd(a2, a3);
+        const __m256d diff23 = _mm256_sub_pd(a2, a3);
+        _mm256_storeu_pd(x0 + j, _mm256_add_pd(sum01, sum23));
+        _mm256_storeu_pd(x2 + j, RotateBySum(_mm256_sub_pd(sum01, sum23), r2, i2));
+        const __m256d turned = _mm256_permute_pd(diff23, 5);  // (d.im, d.re) per value
+        // diff01 + i diff23 (re - im, im + re) and diff01 - i diff23
+        _mm256_storeu_pd(x1 + j, RotateBySum(_mm256_addsub_pd(diff01, turned), r1, i1));
+        _mm256_storeu_pd(x3 + j,
+                         RotateBySum(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
+    }
+}
+
 // Spans of at least two complex values (every stage after the first), the
 // twiddles of block g taken from the first stage's table (block pair g / 2),
-// which holds the values computed below.
+// which holds the values Radix4StageAvx2 computes.
 __attribute__((target("avx2"))) inline void Radix4StageFromPairsAvx2(int n, int q, double* a,
                                                                      const double* t) {
     const int q2 = 2 * q;
-    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
     int g = 0;
     for (int base = 0; base < n; base += 4 * q2, ++g) {
-        double* x0 = a + base;
-        double* x1 = x0 + q2;
-        double* x2 = x1 + q2;
-        double* x3 = x2 + q2;
         const double* v = t + kFirstStagePairDoubles * (g >> 1) + 2 * (g & 1);
-        const __m256d r1 = _mm256_broadcast_sd(v), i1 = _mm256_broadcast_sd(v + 1);
-        const __m256d r2 = _mm256_broadcast_sd(v + 4), i2 = _mm256_broadcast_sd(v + 5);
-        const __m256d r3 = _mm256_broadcast_sd(v + 8), i3 = _mm256_broadcast_sd(v + 9);
-        for (int j = 0; j < q2; j += 4) {
-            const __m256d a0 = _mm256_loadu_pd(x0 + j);
-            const __m256d a1 = _mm256_loadu_pd(x1 + j);
-            const __m256d a2 = _mm256_loadu_pd(x2 + j);
-            const __m256d a3 = _mm256_loadu_pd(x3 + j);
-            const __m256d sum01 = _mm256_add_pd(a0, a1);
-            const __m256d diff01 = _mm256_sub_pd(a0, a1);
-            const __m256d sum23 = _mm256_add_pd(a2, a3);
-            const __m256d diff23 = _mm256_sub_pd(a2, a3);
-            _mm256_storeu_pd(x0 + j, _mm256_add_pd(sum01, sum23));
-            _mm256_storeu_pd(x2 + j, RotateBySum(_mm256_sub_pd(sum01, sum23), r2, i2));
-            const __m256d turned = _mm256_permute_pd(diff23, 5);
-            _mm256_storeu_pd(x1 + j, RotateBySum(_mm256_addsub_pd(diff01, turned), r1, i1));
-            _mm256_storeu_pd(
-                x3 + j, RotateBySum(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
-        }
+        Radix4BlockAvx2(a + base, q2, _mm256_broadcast_sd(v), _mm256_broadcast_sd(v + 1),
+                        _mm256_broadcast_sd(v + 4), _mm256_broadcast_sd(v + 5),
+                        _mm256_broadcast_sd(v + 8), _mm256_broadcast_sd(v + 9));
     }
 }
 
@@ -152,13 +161,8 @@ __attribute__((target("avx2"))) inline void Radix4StageAvx2(int n, int q, double
                                                             const double* w) {
     const int q2 = 2 * q;
     const __m256d reSign = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
-    const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
     int g = 0;
     for (int base = 0; base < n; base += 4 * q2, ++g) {
-        double* x0 = a + base;
-        double* x1 = x0 + q2;
-        double* x2 = x1 + q2;
-        double* x3 = x2 + q2;
         // The twiddles of TwiddlesOfBlock as vectors: W2 turned by a quarter
         // for odd g is (-im, re); W3 = W2 W1 lane by lane, which performs the
         // scalar product's operations in the same order.
@@ -166,29 +170,10 @@ __attribute__((target("avx2"))) inline void Radix4StageAvx2(int n, int q, double
         __m256d w2 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(w + 2 * (g >> 1)));
         if (g & 1) w2 = _mm256_xor_pd(_mm256_permute_pd(w2, 5), reSign);
         const __m256d r1 = _mm256_movedup_pd(w1);
-        const __m256d i1 = _mm256_xor_pd(_mm256_permute_pd(w1, 15), reSign);
-        const __m256d w3 = Rotate4(w2, r1, i1);
-        const __m256d r2 = _mm256_movedup_pd(w2);
-        const __m256d i2 = _mm256_xor_pd(_mm256_permute_pd(w2, 15), reSign);
-        const __m256d r3 = _mm256_movedup_pd(w3);
-        const __m256d i3 = _mm256_xor_pd(_mm256_permute_pd(w3, 15), reSign);
-        for (int j = 0; j < q2; j += 4) {
-            const __m256d a0 = _mm256_loadu_pd(x0 + j);
-            const __m256d a1 = _mm256_loadu_pd(x1 + j);
-            const __m256d a2 = _mm256_loadu_pd(x2 + j);
-            const __m256d a3 = _mm256_loadu_pd(x3 + j);
-            const __m256d sum01 = _mm256_add_pd(a0, a1);
-            const __m256d diff01 = _mm256_sub_pd(a0, a1);
-            const __m256d sum23 = _mm256_add_pd(a2, a3);
-            const __m256d diff23 = _mm256_sub_pd(a2, a3);
-            _mm256_storeu_pd(x0 + j, _mm256_add_pd(sum01, sum23));
-            _mm256_storeu_pd(x2 + j, Rotate4(_mm256_sub_pd(sum01, sum23), r2, i2));
-            const __m256d turned = _mm256_permute_pd(diff23, 5);  // (d.im, d.re) per value
-            // diff01 + i diff23 (re - im, im + re) and diff01 - i diff23
-            _mm256_storeu_pd(x1 + j, Rotate4(_mm256_addsub_pd(diff01, turned), r1, i1));
-            _mm256_storeu_pd(x3 + j,
-                             Rotate4(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
-        }
+        const __m256d i1 = _mm256_permute_pd(w1, 15);
+        const __m256d w3 = RotateBySum(w2, r1, i1);
+        Radix4BlockAvx2(a + base, q2, r1, i1, _mm256_movedup_pd(w2), _mm256_permute_pd(w2, 15),
+                        _mm256_movedup_pd(w3), _mm256_permute_pd(w3, 15));
     }
 }
 
