@@ -59,6 +59,9 @@ int BuildReversalTable(int n, int* s, bool& twoMiddleBits) {
     return m;
 }
 
+// The middle bits of an index reversed, for one middle bit and for two.
+const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
+
 // Swaps two complex values, multiplying both imaginary parts by sign
 // (+1 or -1, so exact): written lane by lane for one vector per value.
 inline void SwapPair(double* a, int p, int q, double sign) {
@@ -82,7 +85,6 @@ KEFO_FFT_KERNEL void BitReverse(int n, int* s, double* a, bool conjugate) {
     const int m = BuildReversalTable(n, s, twoMiddle);
     const int middleStep = 2 * m;  // doubles between consecutive middle values
     const int middles = twoMiddle ? 4 : 2;
-    static const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
     const int* rev = kReversedMiddle[twoMiddle ? 1 : 0];
 #if KEFO_FFT_X86
     if constexpr (kSet == 2) {
@@ -428,7 +430,6 @@ KEFO_FFT_KERNEL void Transform(int n, double* a, FftWorkArea& work, bool conjuga
             bool twoMiddle = false;
             int* s = work.intTable + 2;
             const int m = BuildReversalTable(n, s, twoMiddle);
-            static const int kReversedMiddle[2][4] = {{0, 1, 0, 0}, {0, 2, 1, 3}};
             const double* w = work.doubleTable;
             const double* pairs = w + FirstStageTableOffset(work.intTable[0]);
             fft_x86::BitReverseFirstStageAvx2(
