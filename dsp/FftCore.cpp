@@ -432,8 +432,13 @@ KEFO_FFT_KERNEL void Transform(int n, double* a, FftWorkArea& work, bool conjuga
             const int m = BuildReversalTable(n, s, twoMiddle);
             const double* w = work.doubleTable;
             const double* pairs = w + FirstStageTableOffset(work.intTable[0]);
-            fft_x86::BitReverseFirstStageAvx2(
-                m, twoMiddle ? 4 : 2, kReversedMiddle[twoMiddle ? 1 : 0], s, a, pairs, conjugate);
+            const int middles = twoMiddle ? 4 : 2;
+            const int* rev = kReversedMiddle[twoMiddle ? 1 : 0];
+            if (conjugate) {
+                fft_x86::BitReverseFirstStageAvx2<true>(m, middles, rev, s, a, pairs);
+            } else {
+                fft_x86::BitReverseFirstStageAvx2<false>(m, middles, rev, s, a, pairs);
+            }
             return RunStages<kSet>(n, a, w, lastSign, pairs);
         }
     }

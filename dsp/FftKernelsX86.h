@@ -222,46 +222,53 @@ __attribute__((target("avx2"))) inline void FirstStageAvx2(int n, double* a, con
     }
 }
 
+// Value j of source rows low and high as one vector (low lanes from low),
+// multiplied by (1, -1) when kConjugate is set, as BitReverse does.
+template <bool kConjugate>
+__attribute__((target("avx2"), always_inline)) inline __m256d LoadRowPair(const double* low,
+                                                                          const double* high) {
+    const __m256d x =
+        _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(low)), _mm_loadu_pd(high), 1);
+    if constexpr (kConjugate) return _mm256_mul_pd(x, _mm256_set_pd(-1.0, 1.0, -1.0, 1.0));
+    return x;
+}
+
 // The first stage of one 8 x 8 tile of the bit-reversal permutation, done as
 // the values move: the four values of a destination block are lane j of four
 // source rows. Source row i starts at src + srcRows[i]; destination row j at
 // a + dst + dstRows[j], and its blocks 2P and 2P + 1 are its first and last
-// four values, P = (dst + dstRows[j]) / 16. Each value moves once, multiplied
-// by (1, -1) first when conjugate is set, as BitReverse does, and then meets
-// FirstStageAvx2's operations with the twiddles of table t.
-__attribute__((target("avx2"))) inline void FirstStageOfTile(double* a, const double* src,
-                                                             const int* srcRows, int dst,
-                                                             const int* dstRows, const double* t,
-                                                             bool conjugate) {
+// four values, P = (dst + dstRows[j]) / 16. Each value moves once, conjugated
+// first when kConjugate is set, and then meets FirstStageAvx2's operations
+// with the twiddles of table t.
+template <bool kConjugate>
+__attribute__((target("avx2"), always_inline)) inline void FirstStageOfTile(
+    double* a, const double* src, const int* srcRows, int dst, const int* dstRows,
+    const double* t) {
     const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
-    const __m256d conj = _mm256_set_pd(-1.0, 1.0, -1.0, 1.0);
-    for (int j = 0; j < 8; ++j) {
+    for (int j = 0; j < 16; j += 2) {
         // (value of block 2P, value of block 2P + 1): source rows i and i + 4.
-        __m256d x[4];
-        for (int i = 0; i < 4; ++i) {
-            const double* low = src + srcRows[i] + 2 * j;
-            const double* high = src + srcRows[i + 4] + 2 * j;
-            x[i] = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(low)),
-                                        _mm_loadu_pd(high), 1);
-            if (conjugate) x[i] = _mm256_mul_pd(x[i], conj);
-        }
-        const int out = dst + dstRows[j];
+        const double* s = src + j;
+        const __m256d x0 = LoadRowPair<kConjugate>(s + srcRows[0], s + srcRows[4]);
+        const __m256d x1 = LoadRowPair<kConjugate>(s + srcRows[1], s + srcRows[5]);
+        const __m256d x2 = LoadRowPair<kConjugate>(s + srcRows[2], s + srcRows[6]);
+        const __m256d x3 = LoadRowPair<kConjugate>(s + srcRows[3], s + srcRows[7]);
+        const int out = dst + dstRows[j >> 1];
         const double* v = t + kFirstStagePairDoubles * (out >> 4);
-        const __m256d sum01 = _mm256_add_pd(x[0], x[1]);
-        const __m256d diff01 = _mm256_sub_pd(x[0], x[1]);
-        const __m256d sum23 = _mm256_add_pd(x[2], x[3]);
-        const __m256d diff23 = _mm256_sub_pd(x[2], x[3]);
+        const __m256d sum01 = _mm256_add_pd(x0, x1);
+        const __m256d diff01 = _mm256_sub_pd(x0, x1);
+        const __m256d sum23 = _mm256_add_pd(x2, x3);
+        const __m256d diff23 = _mm256_sub_pd(x2, x3);
         const __m256d out0 = _mm256_add_pd(sum01, sum23);
         const __m256d out2 = RotateByTwiddles(_mm256_sub_pd(sum01, sum23), v + 4);
         const __m256d turned = _mm256_permute_pd(diff23, 5);
         const __m256d out1 = RotateByTwiddles(_mm256_addsub_pd(diff01, turned), v);
         const __m256d out3 =
             RotateByTwiddles(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), v + 8);
-        double* x0 = a + out;
-        _mm256_storeu_pd(x0, _mm256_permute2f128_pd(out0, out1, 0x20));
-        _mm256_storeu_pd(x0 + 4, _mm256_permute2f128_pd(out2, out3, 0x20));
-        _mm256_storeu_pd(x0 + 8, _mm256_permute2f128_pd(out0, out1, 0x31));
-        _mm256_storeu_pd(x0 + 12, _mm256_permute2f128_pd(out2, out3, 0x31));
+        double* x = a + out;
+        _mm256_storeu_pd(x, _mm256_permute2f128_pd(out0, out1, 0x20));
+        _mm256_storeu_pd(x + 4, _mm256_permute2f128_pd(out2, out3, 0x20));
+        _mm256_storeu_pd(x + 8, _mm256_permute2f128_pd(out0, out1, 0x31));
+        _mm256_storeu_pd(x + 12, _mm256_permute2f128_pd(out2, out3, 0x31));
     }
 }
 
@@ -270,10 +277,10 @@ __attribute__((target("avx2"))) inline void FirstStageOfTile(double* a, const do
 // and its partner (low and high swapped, middle reversed) trade places. The
 // partner is copied aside first, since the first tile's results land on it.
 // rev holds the reversed middle values.
+template <bool kConjugate>
 __attribute__((target("avx2"))) inline void BitReverseFirstStageAvx2(int m, int middles,
                                                                      const int* rev, const int* s,
-                                                                     double* a, const double* t,
-                                                                     bool conjugate) {
+                                                                     double* a, const double* t) {
     double aside[8 * 16];
     static const int kAsideRows[8] = {0, 16, 32, 48, 64, 80, 96, 112};
     const int step = 2 * m;  // doubles between consecutive middle values
@@ -293,9 +300,9 @@ __attribute__((target("avx2"))) inline void BitReverseFirstStageAvx2(int m, int 
                     }
                 }
                 if (tile != partner) {
-                    FirstStageOfTile(a, a + tile, s + k0, partner, s + j0, t, conjugate);
+                    FirstStageOfTile<kConjugate>(a, a + tile, s + k0, partner, s + j0, t);
                 }
-                FirstStageOfTile(a, aside, kAsideRows, tile, s + k0, t, conjugate);
+                FirstStageOfTile<kConjugate>(a, aside, kAsideRows, tile, s + k0, t);
             }
         }
     }
