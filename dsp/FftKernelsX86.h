@@ -111,13 +111,40 @@ __attribute__((target("avx2"))) inline __m256d RotateByTwiddles(__m256d e, const
     return RotateBySum(e, _mm256_movedup_pd(v), _mm256_permute_pd(v, 15));
 }
 
+// Where Radix4BlockAvx2 takes a block's twiddles from: vectors held for the
+// whole block, W's real part and imaginary part in every lane ...
+struct HeldTwiddles {
+    __m256d r1, i1, r2, i2, r3, i3;
+    __attribute__((target("avx2"))) __m256d R1() const { return r1; }
+    __attribute__((target("avx2"))) __m256d I1() const { return i1; }
+    __attribute__((target("avx2"))) __m256d R2() const { return r2; }
+    __attribute__((target("avx2"))) __m256d I2() const { return i2; }
+    __attribute__((target("avx2"))) __m256d R3() const { return r3; }
+    __attribute__((target("avx2"))) __m256d I3() const { return i3; }
+};
+
+// ... or the first stage's table (block pair g / 2, block g & 1), broadcast at
+// each use. The block's stores may alias the table, so every use is a load.
+struct TableTwiddles {
+    const double* v;
+    TableTwiddles(const double* t, int g)
+        : v(t + kFirstStagePairDoubles * (g >> 1) + 2 * (g & 1)) {}
+    __attribute__((target("avx2"))) __m256d R1() const { return _mm256_broadcast_sd(v); }
+    __attribute__((target("avx2"))) __m256d I1() const { return _mm256_broadcast_sd(v + 1); }
+    __attribute__((target("avx2"))) __m256d R2() const { return _mm256_broadcast_sd(v + 4); }
+    __attribute__((target("avx2"))) __m256d I2() const { return _mm256_broadcast_sd(v + 5); }
+    __attribute__((target("avx2"))) __m256d R3() const { return _mm256_broadcast_sd(v + 8); }
+    __attribute__((target("avx2"))) __m256d I3() const { return _mm256_broadcast_sd(v + 9); }
+    __attribute__((target("avx2"))) HeldTwiddles Held() const {
+        return HeldTwiddles{R1(), I1(), R2(), I2(), R3(), I3()};
+    }
+};
+
 // The butterflies of one block of a radix-4 stage whose spans hold q2 >= 4
-// doubles each, from x0 on; outputs 1, 2 and 3 are multiplied by W1, W2 and
-// W3, each given as its real part and its imaginary part in every lane.
+// doubles each, from x0 on; outputs 1, 2 and 3 are multiplied by W1, W2 and W3.
+template <typename Twiddles>
 __attribute__((target("avx2"), always_inline)) inline void Radix4BlockAvx2(double* x0, int q2,
-                                                                           __m256d r1, __m256d i1,
-                                                                           __m256d r2, __m256d i2,
-                                                                           __m256d r3, __m256d i3) {
+                                                                           const Twiddles& w) {
     const __m256d imSign = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
     double* x1 = x0 + q2;
     double* x2 = x1 + q2;
@@ -132,27 +159,34 @@ __attribute__((target("avx2"), always_inline)) inline void Radix4BlockAvx2(doubl
         const __m256d sum23 = _mm256_add_pd(a2, a3);
         const __m256d diff23 = _mm256_sub_pd(a2, a3);
         _mm256_storeu_pd(x0 + j, _mm256_add_pd(sum01, sum23));
-        _mm256_storeu_pd(x2 + j, RotateBySum(_mm256_sub_pd(sum01, sum23), r2, i2));
+        _mm256_storeu_pd(x2 + j, RotateBySum(_mm256_sub_pd(sum01, sum23), w.R2(), w.I2()));
         const __m256d turned = _mm256_permute_pd(diff23, 5);  // (d.im, d.re) per value
         // diff01 + i diff23 (re - im, im + re) and diff01 - i diff23
-        _mm256_storeu_pd(x1 + j, RotateBySum(_mm256_addsub_pd(diff01, turned), r1, i1));
-        _mm256_storeu_pd(x3 + j,
-                         RotateBySum(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)), r3, i3));
+        _mm256_storeu_pd(x1 + j, RotateBySum(_mm256_addsub_pd(diff01, turned), w.R1(), w.I1()));
+        _mm256_storeu_pd(x3 + j, RotateBySum(_mm256_add_pd(diff01, _mm256_xor_pd(turned, imSign)),
+                                             w.R3(), w.I3()));
     }
 }
 
 // Spans of at least two complex values (every stage after the first), the
 // twiddles of block g taken from the first stage's table (block pair g / 2),
-// which holds the values Radix4StageAvx2 computes.
+// which holds the values Radix4StageAvx2 computes. Held in registers for the
+// block, except in 32-bit code at span 4 (two steps per block): with eight
+// vector registers they would go to the stack and back for just two steps,
+// and broadcasting them at each use is faster.
 __attribute__((target("avx2"))) inline void Radix4StageFromPairsAvx2(int n, int q, double* a,
                                                                      const double* t) {
     const int q2 = 2 * q;
-    int g = 0;
-    for (int base = 0; base < n; base += 4 * q2, ++g) {
-        const double* v = t + kFirstStagePairDoubles * (g >> 1) + 2 * (g & 1);
-        Radix4BlockAvx2(a + base, q2, _mm256_broadcast_sd(v), _mm256_broadcast_sd(v + 1),
-                        _mm256_broadcast_sd(v + 4), _mm256_broadcast_sd(v + 5),
-                        _mm256_broadcast_sd(v + 8), _mm256_broadcast_sd(v + 9));
+#if defined(__i386__)
+    if (q2 == 8) {
+        for (int base = 0, g = 0; base < n; base += 32, ++g) {
+            Radix4BlockAvx2(a + base, 8, TableTwiddles(t, g));
+        }
+        return;
+    }
+#endif
+    for (int base = 0, g = 0; base < n; base += 4 * q2, ++g) {
+        Radix4BlockAvx2(a + base, q2, TableTwiddles(t, g).Held());
     }
 }
 
@@ -172,8 +206,9 @@ __attribute__((target("avx2"))) inline void Radix4StageAvx2(int n, int q, double
         const __m256d r1 = _mm256_movedup_pd(w1);
         const __m256d i1 = _mm256_permute_pd(w1, 15);
         const __m256d w3 = RotateBySum(w2, r1, i1);
-        Radix4BlockAvx2(a + base, q2, r1, i1, _mm256_movedup_pd(w2), _mm256_permute_pd(w2, 15),
-                        _mm256_movedup_pd(w3), _mm256_permute_pd(w3, 15));
+        Radix4BlockAvx2(a + base, q2,
+                        HeldTwiddles{r1, i1, _mm256_movedup_pd(w2), _mm256_permute_pd(w2, 15),
+                                     _mm256_movedup_pd(w3), _mm256_permute_pd(w3, 15)});
     }
 }
 
