@@ -1,4 +1,5 @@
-# kefo_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label...] [LOCK resource])
+# kefo_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label...] [LOCK resource]
+#                [FILTER gtest-filter])
 #
 # Builds one GoogleTest executable and registers its cases with CTest in the
 # same step, so nothing is built without being run. Discovery happens when the
@@ -23,7 +24,7 @@ endif()
 enable_testing()
 
 function(kefo_add_test name)
-  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK;FILTER" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
   set(labels ${ARG_LABELS})
@@ -45,7 +46,13 @@ function(kefo_add_test name)
   if(ARG_LOCK)
     list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
   endif()
+  # FILTER registers only the cases it selects (a --gtest_filter expression).
+  set(filter)
+  if(ARG_FILTER)
+    set(filter TEST_FILTER ${ARG_FILTER})
+  endif()
   gtest_discover_tests(${name}
+    ${filter}
     DISCOVERY_MODE PRE_TEST
     NO_PRETTY_VALUES
     DISCOVERY_TIMEOUT 600
